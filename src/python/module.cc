@@ -3,6 +3,7 @@
 #include <nanobind/nanobind.h>
 
 #include "python/circuit.h"
+#include "python/crypto.h"
 #include "python/errors.h"
 #include "python/method.h"
 
@@ -15,6 +16,8 @@ NB_MODULE(qelix, m) {
 
     bind_circuit(m);
     export_name(m, "Circuit", m.attr("Circuit"));
+
+    bind_crypto(m);
 
     export_name(m, "__version__", nb::str("0.1.0"));
 }
