@@ -43,6 +43,22 @@ def main():
     wide.compose(layer, [0, 2])
     show(wide)
 
+    section("Post-quantum cryptography")
+    crypto = qelix.crypto
+    for level in ("level1", "level3", "level5"):
+        public_key, secret_key = crypto.kem_keygen(level)
+        ciphertext, secret = crypto.kem_encapsulate(public_key)
+        agreed = crypto.kem_decapsulate(secret_key, ciphertext) == secret
+        print(f"ML-KEM {level}: public key {len(public_key)} B, ciphertext {len(ciphertext)} B, "
+              f"shared secret agreed: {agreed}")
+    message = b"hello, post-quantum world"
+    for scheme in ("ml_dsa", "slh_dsa"):
+        public_key, secret_key = crypto.sign_keygen(scheme)
+        signature = crypto.sign(secret_key, message)
+        print(f"{scheme}: signature {len(signature)} B, verifies: {crypto.verify(public_key, message, signature)}, "
+              f"on another message: {crypto.verify(public_key, message + b'!', signature)}")
+    print(f"sha3_256(message) = {crypto.sha3_256(message).hex()}")
+
     section("Errors are exceptions with clear messages")
     try:
         bell.cx(1, 1)
