@@ -2,6 +2,7 @@
 
 #include <sys/random.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -10,12 +11,17 @@
 
 namespace qelix::crypto {
 
+namespace {
+std::atomic<RandomSource> random_source{&getrandom};
+}  // namespace
+
 void fill_os_random(std::span<std::uint8_t> out) {
+    RandomSource source = random_source.load(std::memory_order_relaxed);
     std::size_t done = 0;
     while (done < out.size()) {
-        // getrandom returns at most 33554431 bytes per call and may be cut short by a
-        // signal, so keep asking until the whole buffer is filled.
-        ssize_t got = getrandom(out.data() + done, out.size() - done, 0);
+        // getrandom returns at most 32 MiB - 1 per call and a signal may cut it
+        // short, so keep asking until the whole buffer is filled.
+        ssize_t got = source(out.data() + done, out.size() - done, 0);
         if (got < 0) {
             if (errno == EINTR) continue;
             throw InternalFault(std::string("getrandom failed: ") + std::strerror(errno));
@@ -23,6 +29,8 @@ void fill_os_random(std::span<std::uint8_t> out) {
         done += static_cast<std::size_t>(got);
     }
 }
+
+RandomSource swap_random_source_for_testing(RandomSource source) { return random_source.exchange(source); }
 
 }  // namespace qelix::crypto
 

@@ -1,4 +1,6 @@
 #pragma once
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -8,6 +10,12 @@ namespace qelix::crypto {
 /// Fills `out` from the kernel's secure random source; throws InternalFault if it fails,
 /// so callers never proceed with weak or missing bytes.
 void fill_os_random(std::span<std::uint8_t> out);
+
+/// A getrandom-shaped source: fills up to `n` bytes, returns the count or -1 with errno set.
+using RandomSource = ssize_t (*)(void* buffer, std::size_t n, unsigned int flags);
+/// Replaces the source behind fill_os_random (tests inject short reads and failures);
+/// returns the previous one. Not for production use.
+RandomSource swap_random_source_for_testing(RandomSource source);
 
 }  // namespace qelix::crypto
 
