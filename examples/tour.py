@@ -1,4 +1,6 @@
-"""A tour of qelix: build circuits, draw them and look at their figures."""
+"""A tour of qelix: build circuits, draw them, simulate them with and without noise."""
+import sys
+
 import qelix
 
 
@@ -43,9 +45,42 @@ def main():
     wide.compose(layer, [0, 2])
     show(wide)
 
+    section("Simulating the Bell pair")
+    sim = qelix.Simulator(seed=7)
+    result = sim.run(bell, shots=1000)
+    print(repr(result), result.counts)
+    print(f"P(00) = {result.probability('00')}, <Z0> = {result.expectation_z(0):+.3f}")
+    print("amplitudes:", sim.statevector(bell))
+    # histogram() writes to the process's own standard output, past Python's buffer.
+    sys.stdout.flush()
+    result.histogram()
+
+    section("The same pair on noisy superconducting hardware")
+    noisy = qelix.Simulator(seed=7, noise=qelix.NoiseModel.ibm())
+    print(qelix.NoiseModel.ibm())
+    print(noisy.run(bell, shots=1000))
+
+    section("Mid-circuit measurement")
+    mid = qelix.Circuit(2)
+    mid.h(0)
+    mid.measure(0)
+    mid.cx(0, 1)  # a gate after a measurement: every shot is simulated on its own
+    mid.measure(1)
+    print(mid.draw())
+    print(sim.run(mid, shots=1000))
+    if hasattr(qelix, "parse_qasm"):
+        conditional = qelix.parse_qasm(
+            'OPENQASM 2.0;\ninclude "qelib1.inc";\nqreg q[2];\ncreg c[2];\n'
+            "h q[0];\nmeasure q[0] -> c[0];\nif(c==1) x q[1];\nmeasure q[1] -> c[1];\n")
+        print("conditional X on the measured bit:", sim.run(conditional, shots=1000))
+
     section("Errors are exceptions with clear messages")
     try:
         bell.cx(1, 1)
+    except ValueError as error:
+        print(f"ValueError: {error}")
+    try:
+        sim.statevector(qelix.Circuit(40))
     except ValueError as error:
         print(f"ValueError: {error}")
 

@@ -5,6 +5,7 @@
 #include "python/circuit.h"
 #include "python/errors.h"
 #include "python/method.h"
+#include "python/simulation.h"
 
 namespace nb = nanobind;
 using namespace qelix::py;
@@ -15,6 +16,12 @@ NB_MODULE(qelix, m) {
 
     bind_circuit(m);
     export_name(m, "Circuit", m.attr("Circuit"));
+    bind_simulator(m);
+    export_name(m, "Simulator", m.attr("Simulator"));
+    bind_quantum_result(m);
+    export_name(m, "QuantumResult", m.attr("QuantumResult"));
+    bind_noise_model(m);
+    export_name(m, "NoiseModel", m.attr("NoiseModel"));
 
     export_name(m, "__version__", nb::str("0.1.0"));
 }
