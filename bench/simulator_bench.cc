@@ -39,30 +39,45 @@ void gate_figures() {
     const std::size_t doubles = 2 * state.size();
 
     const double scale = KEEP_SCALE;
-    double stream = best_of(5, [&] {
+    auto stream_pass = [&] {
         parallel_for(doubles, true, [&](std::size_t begin, std::size_t end) {
             for (std::size_t i = begin; i < end; ++i) d[i] *= scale;
         });
-    });
-    std::printf("streaming pass over 1 GiB (%zu threads): %.3f s (%.2f GB/s read+write)\n", worker_count(), stream,
-                2.0 * 16.0 * static_cast<double>(state.size()) / stream / 1e9);
+    };
+    // The machine may be shared: each gate is timed in alternation with the baseline,
+    // and the ratio compares the best of each, so both see the same conditions.
+    double stream = INFINITY;
+    auto ratio_to_stream = [&](const std::function<void()>& gate, double& gate_time) {
+        double best_stream = INFINITY;
+        gate_time = INFINITY;
+        for (int i = 0; i < 4; ++i) {
+            best_stream = std::min(best_stream, best_of(1, stream_pass));
+            gate_time = std::min(gate_time, best_of(1, gate));
+        }
+        stream = std::min(stream, best_stream);
+        return gate_time / best_stream;
+    };
 
     Gate h = gates::h();
     double worst_one = 0;
     for (std::size_t t : {0, 1, 5, 13, 20, 25}) {
         std::size_t target[1] = {t};
-        double time = best_of(3, [&] { state.apply_gate(h, target, true); });
-        worst_one = std::max(worst_one, time / stream);
-        std::printf("  H on qubit %2zu: %.3f s  ratio %.2f\n", t, time, time / stream);
+        double time;
+        double ratio = ratio_to_stream([&] { state.apply_gate(h, target, true); }, time);
+        worst_one = std::max(worst_one, ratio);
+        std::printf("  H on qubit %2zu: %.3f s  ratio %.2f\n", t, time, ratio);
     }
     Gate cnot = gates::cnot();
     double worst_two = 0;
     for (auto [a, b] : {std::pair<std::size_t, std::size_t>{0, 1}, {1, 0}, {12, 13}, {24, 25}, {0, 25}, {25, 3}}) {
         std::size_t targets[2] = {a, b};
-        double time = best_of(3, [&] { state.apply_gate(cnot, targets, true); });
-        worst_two = std::max(worst_two, time / stream);
-        std::printf("  CNOT on (%zu, %zu): %.3f s  ratio %.2f\n", a, b, time, time / stream);
+        double time;
+        double ratio = ratio_to_stream([&] { state.apply_gate(cnot, targets, true); }, time);
+        worst_two = std::max(worst_two, ratio);
+        std::printf("  CNOT on (%zu, %zu): %.3f s  ratio %.2f\n", a, b, time, ratio);
     }
+    std::printf("streaming read-and-write pass over the 1 GiB state (%zu threads): best %.3f s (%.1f GB/s)\n",
+                worker_count(), stream, 2.0 * 16.0 * static_cast<double>(state.size()) / stream / 1e9);
     std::printf("one-qubit gate, 26 qubits: worst ratio %.2f (goal <= 1.25)\n", worst_one);
     std::printf("two-qubit gate, 26 qubits: worst ratio %.2f (goal <= 1.50)\n", worst_two);
 }

@@ -59,21 +59,26 @@ void apply_gathered(Complex* amps, std::size_t num_qubits, std::span<const std::
     const std::size_t windows = std::size_t{1} << (num_qubits - WINDOW_BITS - num_far);
     parallel_for(windows, parallel, [&](std::size_t begin, std::size_t end) {
         alignas(64) thread_local Complex local[4 * WINDOW];
-        for (std::size_t w = begin; w < end; ++w) {
+        auto window_base = [&](std::size_t w) {
             std::size_t base = w << WINDOW_BITS;
             for (std::size_t j = 0; j < num_far; ++j) {
                 std::size_t low = base & ((std::size_t{1} << far[j]) - 1);
                 base = ((base >> far[j]) << (far[j] + 1)) | low;
             }
-            auto source = [&](std::size_t c) {
-                std::size_t index = base;
-                for (std::size_t j = 0; j < num_far; ++j)
-                    if (c >> j & 1) index |= std::size_t{1} << far[j];
-                return amps + index;
-            };
-            for (std::size_t c = 0; c < copies; ++c) std::memcpy(local + c * WINDOW, source(c), WINDOW * sizeof(Complex));
+            return base;
+        };
+        auto source = [&](std::size_t base, std::size_t c) {
+            for (std::size_t j = 0; j < num_far; ++j)
+                if (c >> j & 1) base |= std::size_t{1} << far[j];
+            return amps + base;
+        };
+        for (std::size_t w = begin; w < end; ++w) {
+            const std::size_t base = window_base(w);
+            for (std::size_t c = 0; c < copies; ++c)
+                std::memcpy(local + c * WINDOW, source(base, c), WINDOW * sizeof(Complex));
             kernel(local, local_targets, copies * WINDOW);
-            for (std::size_t c = 0; c < copies; ++c) std::memcpy(source(c), local + c * WINDOW, WINDOW * sizeof(Complex));
+            for (std::size_t c = 0; c < copies; ++c)
+                std::memcpy(source(base, c), local + c * WINDOW, WINDOW * sizeof(Complex));
         }
     });
 }
