@@ -1,6 +1,7 @@
 #include "quantum/algorithms/shor.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -83,7 +84,8 @@ std::optional<std::uint64_t> perfect_power_root(std::uint64_t n) {
     if (n < 4) return std::nullopt;
     // The smallest root belongs to the largest exponent, so search exponents
     // downwards instead of bases upwards (which would take sqrt(n) steps).
-    for (unsigned e = 63; e >= 2; --e) {
+    auto highest = static_cast<unsigned>(std::bit_width(n) - 1);  // 2^e <= n
+    for (unsigned e = highest; e >= 2; --e) {
         std::uint64_t r = integer_root(n, e);
         if (r < 2) continue;
         std::uint64_t p = 1;

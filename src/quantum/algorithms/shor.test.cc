@@ -117,7 +117,7 @@ TEST(Shor, EveryOddCompositeUpTo255FactorsOrFailsCleanly) {
 }
 
 TEST(Shor, PerfectPowerRootMatchesTheDefiningSearch) {
-    for (std::uint64_t n = 4; n < 200000; ++n) ASSERT_EQ(perfect_power_root(n), root_by_search(n)) << n;
+    for (std::uint64_t n = 4; n < 50000; ++n) ASSERT_EQ(perfect_power_root(n), root_by_search(n)) << n;
     EXPECT_EQ(perfect_power_root(std::uint64_t{1} << 63), 2u);
     EXPECT_EQ(perfect_power_root(4294967291ull * 4294967291ull), 4294967291ull);
     EXPECT_EQ(perfect_power_root(std::numeric_limits<std::uint64_t>::max()), std::nullopt);
