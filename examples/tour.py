@@ -1,4 +1,5 @@
-"""A tour of qelix: build circuits, draw them, simulate them with and without noise."""
+"""A tour of qelix: build circuits, draw them, simulate them with and without noise, run algorithms."""
+import math
 import sys
 
 import qelix
@@ -12,6 +13,41 @@ def show(circuit):
     print(circuit.draw())
     print(f"{circuit!r}: gate_count={circuit.gate_count}, depth={circuit.depth}, "
           f"classical bits={circuit.num_classical_bits}")
+
+
+def classical_walk_variance(steps):
+    """Second moment of a fair coin-flip walk, from its binomial distribution."""
+    total = 0.0
+    for right in range(steps + 1):
+        x = 2 * right - steps
+        total += x * x * math.comb(steps, right) / 2**steps
+    return total
+
+
+def algorithms():
+    section("Shor factoring (emulated order finding)")
+    for n in (15, 21):
+        r = qelix.shor_factor(n, seed=7)
+        p, q = r["factors"]
+        print(f"{n} = {p} x {q}  (base {r['base_a']}, period {r['period']}, attempts {r['attempts']})")
+
+    section("Phase estimation of the T gate")
+    for bits in (1, 2, 3, 6):
+        r = qelix.phase_estimation("t", "one", bits)
+        print(f"{bits} counting qubits: register {r['measured_value']}, phase {r['phase']} (exact 1/8)")
+
+    section("Simon's hidden XOR")
+    secret = [True, False, True, True, False, True]
+    r = qelix.simon_hidden_xor(secret)
+    found = "".join("1" if b else "0" for b in r["secret"])
+    print(f"secret {found} (bit 0 first) from {r['iterations_needed']} independent outcomes; "
+          f"matches: {r['secret'] == secret}")
+
+    section("Quantum walk spreads linearly, a classical walk by the square root")
+    print(f"{'steps':>6} {'quantum sd':>11} {'classical sd':>13}")
+    for steps in (10, 100, 1000):
+        quantum = qelix.random_walk(steps)["variance"]
+        print(f"{steps:>6} {math.sqrt(quantum):>11.2f} {math.sqrt(classical_walk_variance(steps)):>13.2f}")
 
 
 def main():
@@ -74,6 +110,8 @@ def main():
             "h q[0];\nmeasure q[0] -> c[0];\nif(c==1) x q[1];\nmeasure q[1] -> c[1];\n")
         print("conditional X on the measured bit:", sim.run(conditional, shots=1000))
 
+    algorithms()
+
     section("Errors are exceptions with clear messages")
     try:
         bell.cx(1, 1)
@@ -81,6 +119,10 @@ def main():
         print(f"ValueError: {error}")
     try:
         sim.statevector(qelix.Circuit(40))
+    except ValueError as error:
+        print(f"ValueError: {error}")
+    try:
+        qelix.phase_estimation("x")
     except ValueError as error:
         print(f"ValueError: {error}")
 
