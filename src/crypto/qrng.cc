@@ -1,8 +1,11 @@
 #include "crypto/qrng.h"
 
 #include <algorithm>
+#include <memory>
 
+#include "quantum/circuit/circuit.h"
 #include "quantum/circuit/error.h"
+#include "quantum/simulator/simulator.h"
 
 namespace qelix::crypto {
 
@@ -50,6 +53,23 @@ private:
 };
 
 }  // namespace
+
+BatchRunner simulator_batch_runner() {
+    // The settings of a default Simulator(): no seed, ideal noise, parallel allowed.
+    // Shared by every batch of one request.
+    auto config = std::make_shared<const SimulatorConfig>();
+    return [config](std::size_t k) -> std::optional<std::string> {
+        Result<Circuit> circuit = Circuit::create(k);
+        if (!circuit) return std::nullopt;
+        for (std::size_t q = 0; q < k; ++q) {
+            if (!circuit->h(q)) return std::nullopt;
+        }
+        if (!circuit->measure_all()) return std::nullopt;
+        Result<QuantumResult> result = run(*config, *circuit, 1);
+        if (!result) return std::nullopt;
+        return result->most_probable().first;
+    };
+}
 
 std::vector<std::uint8_t> generate_bits(std::uint64_t n, const BatchRunner& run) {
     std::vector<std::uint8_t> bits;
