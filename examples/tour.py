@@ -127,6 +127,8 @@ def main():
         print(f"{scheme}: signature {len(signature)} B, verifies: {crypto.verify(public_key, message, signature)}, "
               f"on another message: {crypto.verify(public_key, message + b'!', signature)}")
     print(f"sha3_256(message) = {crypto.sha3_256(message).hex()}")
+    print(f"random bytes from measured qubits: {crypto.random_bytes(16).hex()}")
+    print(f"random_u64() = {crypto.random_u64()}, random_bits(12) = {crypto.random_bits(12)}")
 
     section("Errors are exceptions with clear messages")
     try:

@@ -1,15 +1,15 @@
 #include "python/crypto.h"
 
-#include <unistd.h>
-
 #include <string>
 
 #include "crypto/hash.h"
 #include "crypto/kem.h"
+#include "crypto/qrng.h"
 #include "crypto/sign.h"
 #include "python/convert.h"
 #include "python/errors.h"
 #include "python/method.h"
+#include "quantum/simulator/memory.h"
 
 namespace qelix::py {
 
@@ -29,14 +29,11 @@ T unwrap_crypto(CryptoResult<T> result) {
     return std::move(*result);
 }
 
-/// Refuses a caller-sized output before anything is allocated: more bytes than the
-/// machine's physical memory could never be filled, and over-committed memory would
-/// take the process down instead of raising.
-void check_allocatable(std::uint64_t bytes) {
-    long pages = sysconf(_SC_PHYS_PAGES), page_size = sysconf(_SC_PAGE_SIZE);
-    std::uint64_t physical = pages > 0 && page_size > 0 ? std::uint64_t(pages) * std::uint64_t(page_size) : 0;
-    if (bytes > std::uint64_t(PY_SSIZE_T_MAX) - 64 || (physical != 0 && bytes > physical)) {
-        raise(PyExc_MemoryError, "cannot allocate " + std::to_string(bytes) + " bytes of output");
+/// Refuses a caller-sized output of `count` items of `item_bytes` each before anything
+/// is allocated: over-committed memory would take the process down instead of raising.
+void check_allocatable(std::uint64_t count, std::uint64_t item_bytes) {
+    if (count > (std::uint64_t(PY_SSIZE_T_MAX) - 64) / item_bytes || !can_provide(count * item_bytes)) {
+        raise(PyExc_MemoryError, "cannot allocate an output of " + std::to_string(count) + " items");
     }
 }
 
@@ -49,7 +46,7 @@ PyObject* new_bytes(const crypto::SecretBytes& data) { return new_bytes(data.vie
 /// A new bytes object of `size` bytes that `fill` writes in place.
 template <class F>
 PyObject* new_bytes_filled(std::uint64_t size, F&& fill) {
-    check_allocatable(size);
+    check_allocatable(size, 1);
     nb::object out = nb::steal(PyBytes_FromStringAndSize(nullptr, Py_ssize_t(size)));
     if (!out.is_valid()) throw nb::python_error();
     fill(std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(PyBytes_AsString(out.ptr())), size));
@@ -146,6 +143,47 @@ PyObject* xof(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
 crypto::Sha3_256Digest sha3_256_of(ByteView data) { return crypto::sha3_256(data); }
 crypto::Sha3_512Digest sha3_512_of(ByteView data) { return crypto::sha3_512(data); }
 
+PyObject* random_bytes(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
+    static const Parameters<1> params("random_bytes", {"n"}, 1);
+    return guarded([&] {
+        auto a = params.bind(args, kwargs);
+        std::uint64_t n = to_index(a[0], "n");
+        // The packed bytes, then their copy in the result.
+        check_allocatable(n, 2);
+        return new_bytes(crypto::generate_bytes(n, crypto::simulator_batch_runner()));
+    });
+}
+
+PyObject* random_bits(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
+    static const Parameters<1> params("random_bits", {"n"}, 1);
+    return guarded([&] {
+        auto a = params.bind(args, kwargs);
+        std::uint64_t n = to_index(a[0], "n");
+        // One byte per bit, then one list slot per bit.
+        check_allocatable(n, 1 + sizeof(PyObject*));
+        std::vector<std::uint8_t> bits = crypto::generate_bits(n, crypto::simulator_batch_runner());
+        nb::object list = nb::steal(PyList_New(Py_ssize_t(bits.size())));
+        if (!list.is_valid()) throw nb::python_error();
+        for (std::size_t i = 0; i < bits.size(); ++i) {
+            PyObject* bit = PyLong_FromLong(bits[i]);
+            if (!bit) throw nb::python_error();
+            PyList_SetItem(list.ptr(), Py_ssize_t(i), bit);
+        }
+        return list.release().ptr();
+    });
+}
+
+PyObject* random_seed(PyObject*, PyObject*) noexcept {
+    return guarded([&] {
+        auto seed = crypto::generate_seed(crypto::simulator_batch_runner());
+        return new_bytes(ByteView(seed));
+    });
+}
+
+PyObject* random_u64(PyObject*, PyObject*) noexcept {
+    return guarded([&] { return PyLong_FromUnsignedLongLong(crypto::generate_u64(crypto::simulator_batch_runner())); });
+}
+
 PyMethodDef FUNCTIONS[] = {
     method_def("kem_keygen", kem_keygen, "kem_keygen(level=None)\n--\n\n"),
     method_def("kem_encapsulate", kem_encapsulate, "kem_encapsulate(public_key)\n--\n\n"),
@@ -157,6 +195,10 @@ PyMethodDef FUNCTIONS[] = {
     method_def("sha3_512", digest<"sha3_512", sha3_512_of>, "sha3_512(data)\n--\n\n"),
     method_def("shake128", xof<"shake128", crypto::shake128>, "shake128(data, output_len)\n--\n\n"),
     method_def("shake256", xof<"shake256", crypto::shake256>, "shake256(data, output_len)\n--\n\n"),
+    method_def("random_bytes", random_bytes, "random_bytes(n)\n--\n\n"),
+    method_def("random_bits", random_bits, "random_bits(n)\n--\n\n"),
+    method_def("random_seed", random_seed, "random_seed()\n--\n\n"),
+    method_def("random_u64", random_u64, "random_u64()\n--\n\n"),
 };
 
 }  // namespace

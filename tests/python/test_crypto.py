@@ -25,6 +25,10 @@ FUNCTIONS = [
     ("sha3_512", "(data)"),
     ("shake128", "(data, output_len)"),
     ("shake256", "(data, output_len)"),
+    ("random_bytes", "(n)"),
+    ("random_bits", "(n)"),
+    ("random_seed", "()"),
+    ("random_u64", "()"),
 ]
 
 
@@ -45,8 +49,7 @@ def test_crypto_is_a_plain_attribute_module():
 
 
 def test_functions_are_registered_in_order_with_signature_only_docs():
-    names = [name for name, _ in FUNCTIONS]
-    assert crypto.__all__[: len(names)] == names
+    assert crypto.__all__ == [name for name, _ in FUNCTIONS]
     for name, signature in FUNCTIONS:
         fn = getattr(crypto, name)
         assert fn.__name__ == name
@@ -304,3 +307,49 @@ def test_ml_dsa_interoperates_with_dilithium_py():
     assert other.verify(their_pk, message, crypto.sign(b"\x01" + their_sk, message)[1:])
     # An empty context string on both sides: a non-empty one must not verify.
     assert not other.verify(pk[1:], message, crypto.sign(sk, message)[1:], ctx=b"x")
+
+
+# ---------------------------------------------------------------- quantum random source
+
+
+def test_random_sizes_and_ranges():
+    assert crypto.random_bits(0) == []
+    assert crypto.random_bytes(0) == b""
+    bits = crypto.random_bits(13)
+    assert len(bits) == 13 and set(bits) <= {0, 1} and all(type(b) is int for b in bits)
+    assert len(crypto.random_bits(n=8)) == 8
+    assert len(crypto.random_bytes(4)) == 4 and type(crypto.random_bytes(4)) is bytes
+    assert len(crypto.random_seed()) == 32
+    value = crypto.random_u64()
+    assert type(value) is int and 0 <= value < 2**64
+    assert crypto.random_seed() != crypto.random_seed()
+
+
+def test_random_bytes_look_uniform():
+    # 2048 bytes: every bit position should be set close to half the time, which a
+    # stuck qubit, a lost batch or a mis-ordered packing would break.
+    data = crypto.random_bytes(2048)
+    for bit in range(8):
+        ones = sum((b >> bit) & 1 for b in data)
+        assert 850 < ones < 1198, (bit, ones)
+    values = [crypto.random_u64() for _ in range(64)]
+    assert len(set(values)) == 64
+    assert 20 < sum(v >> 63 for v in values) < 44
+
+
+def test_random_argument_checks():
+    with pytest.raises(OverflowError):
+        crypto.random_bits(-1)
+    with pytest.raises(OverflowError):
+        crypto.random_bytes(-1)
+    with pytest.raises(TypeError, match="^argument 'n'"):
+        crypto.random_bits(1.5)
+    with pytest.raises(TypeError, match="^argument 'n'"):
+        crypto.random_bytes("4")
+    with pytest.raises(TypeError):
+        crypto.random_u64(1)
+    for huge in (2**64 - 1, 2**61, 2**44):
+        with pytest.raises(MemoryError):
+            crypto.random_bits(huge)
+        with pytest.raises(MemoryError):
+            crypto.random_bytes(huge)
