@@ -35,20 +35,20 @@ bool layers_fit(const Graph& graph, std::size_t p, std::size_t max_iterations) {
     return can_provide(total);
 }
 
-/// Evaluates one graph at varied angles, reusing its table of cut values.
+/// Evaluates one graph at varied angles, reusing its table of cut values and one state buffer.
 class CutProbe {
    public:
     CutProbe(const Graph& graph, std::uint32_t shots, const SimulatorConfig& config)
-        : graph_(graph), cuts_(cut_table(graph)), shots_(shots), config_(config) {}
+        : graph_(graph), cuts_(cut_table(graph)), shots_(shots), workspace_(config) {}
 
-    Result<QaoaEvaluation> at(std::span<const double> gammas, std::span<const double> betas) const {
-        return qaoa_evaluate(graph_, gammas, betas, shots_, config_, cuts_);
+    Result<QaoaEvaluation> at(std::span<const double> gammas, std::span<const double> betas) {
+        return qaoa_evaluate(graph_, gammas, betas, shots_, workspace_, cuts_);
     }
 
     /// Central differences of the expected cut, every gamma first and then every beta,
     /// the plus side of each angle evaluated first.
     Status gradient(std::vector<double>& gammas, std::vector<double>& betas, std::vector<double>& grad_gamma,
-                    std::vector<double>& grad_beta) const {
+                    std::vector<double>& grad_beta) {
         if (auto ok = differentiate(gammas, gammas, betas, grad_gamma); !ok) return ok;
         return differentiate(betas, gammas, betas, grad_beta);
     }
@@ -56,7 +56,7 @@ class CutProbe {
    private:
     /// Differentiates along each element of `angles`, which is `gammas` or `betas`.
     Status differentiate(std::vector<double>& angles, const std::vector<double>& gammas,
-                         const std::vector<double>& betas, std::vector<double>& out) const {
+                         const std::vector<double>& betas, std::vector<double>& out) {
         for (std::size_t i = 0; i < angles.size(); ++i) {
             const double theta = angles[i];
             angles[i] = theta + FD_OFFSET;
@@ -73,7 +73,7 @@ class CutProbe {
     const Graph& graph_;
     std::vector<double> cuts_;
     std::uint32_t shots_;
-    const SimulatorConfig& config_;
+    StateWorkspace workspace_;
 };
 
 }  // namespace
@@ -87,7 +87,7 @@ Result<QaoaResult> qaoa_maxcut(const Graph& graph, std::size_t p, std::size_t ma
         return std::unexpected(QuantumError::simulation("QAOA with " + std::to_string(p) +
                                                         " layers needs more memory than is available"));
 
-    const CutProbe probe(graph, shots, config);
+    CutProbe probe(graph, shots, config);
     std::vector<double> gammas(p, INITIAL_ANGLE), betas(p, INITIAL_ANGLE);
     std::vector<double> grad_gamma(p), grad_beta(p), trial_gamma(p), trial_beta(p);
     QaoaResult result{.approximation_ratio = std::nullopt,

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "quantum/algorithms/graph.h"
+#include "quantum/algorithms/state_workspace.h"
 #include "quantum/simulator/simulator.h"
 
 namespace qelix {
@@ -44,10 +45,11 @@ Result<QaoaEvaluation> qaoa_evaluate(const Graph& graph, std::span<const double>
                                      std::span<const double> betas, std::uint32_t shots,
                                      const SimulatorConfig& config);
 
-/// qaoa_evaluate with every basis state's cut looked up in `cuts` = cut_table(graph).
+/// qaoa_evaluate with the workspace's configuration, simulating on its reused buffer and
+/// looking every basis state's cut up in `cuts` = cut_table(graph).
 Result<QaoaEvaluation> qaoa_evaluate(const Graph& graph, std::span<const double> gammas,
-                                     std::span<const double> betas, std::uint32_t shots,
-                                     const SimulatorConfig& config, std::span<const double> cuts);
+                                     std::span<const double> betas, std::uint32_t shots, StateWorkspace& workspace,
+                                     std::span<const double> cuts);
 
 /// Gradient ascent of the expected cut over p layers of angles, with backtracking
 /// steps, compared at the end with the brute-force optimum.

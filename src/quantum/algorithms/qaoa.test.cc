@@ -73,7 +73,10 @@ TEST(QaoaEvaluate, TableAndDirectPathsAgreeBitwise) {
     const std::vector<double> gammas = {0.31, -0.2}, betas = {0.9, 0.15};
     auto direct = qaoa_evaluate(g, gammas, betas, 1, ideal());
     const std::vector<double> cuts = cut_table(g);
-    auto table = qaoa_evaluate(g, gammas, betas, 1, ideal(), cuts);
+    const SimulatorConfig config = ideal();
+    StateWorkspace workspace(config);
+    auto table = qaoa_evaluate(g, gammas, betas, 1, workspace, cuts);
+    EXPECT_EQ(*table, *qaoa_evaluate(g, gammas, betas, 1, workspace, cuts));
     ASSERT_TRUE(direct);
     EXPECT_EQ(*direct, *table);
     EXPECT_EQ(*direct, *qaoa_evaluate(g, gammas, betas, 77, ideal(123)));

@@ -25,16 +25,17 @@ Status append_layer(Circuit& circuit, const Graph& graph, double gamma, double b
 
 /// Exact expectation over the basis states; ties in cut go to the likelier state.
 template <class CutOf>
-Result<QaoaEvaluation> exact_evaluation(const Circuit& circuit, const SimulatorConfig& config, CutOf cut_of) {
-    auto probabilities_or = probabilities(config, circuit);
-    if (!probabilities_or) return std::unexpected(probabilities_or.error());
-    const std::span<const double> probs = std::as_const(*probabilities_or).values();
+Result<QaoaEvaluation> exact_evaluation(const Circuit& circuit, StateWorkspace& workspace, CutOf cut_of) {
+    auto state = workspace.run(circuit);
+    if (!state) return std::unexpected(state.error());
+    const std::span<const Complex> amplitudes = *state;
     std::uint64_t best = 0;
     double best_cut = cut_of(0);
     double best_probability = -1.0;
     double expected = 0.0;
-    for (std::uint64_t k = 0; k < probs.size(); ++k) {
-        const double q = probs[k];
+    for (std::uint64_t k = 0; k < amplitudes.size(); ++k) {
+        const double re = amplitudes[k].real(), im = amplitudes[k].imag();
+        const double q = re * re + im * im;
         if (!(q > MIN_PROBABILITY)) continue;
         const double c = cut_of(k);
         expected += q * c;
@@ -69,11 +70,11 @@ Result<QaoaEvaluation> sampled_evaluation(const Graph& graph, Circuit circuit, s
 
 template <class CutOf>
 Result<QaoaEvaluation> evaluate(const Graph& graph, std::span<const double> gammas, std::span<const double> betas,
-                                std::uint32_t shots, const SimulatorConfig& config, CutOf cut_of) {
+                                std::uint32_t shots, StateWorkspace& workspace, CutOf cut_of) {
     auto circuit = qaoa_circuit(graph, gammas, betas);
     if (!circuit) return std::unexpected(circuit.error());
-    if (config.noise.is_ideal()) return exact_evaluation(*circuit, config, cut_of);
-    return sampled_evaluation(graph, std::move(*circuit), shots, config);
+    if (workspace.config().noise.is_ideal()) return exact_evaluation(*circuit, workspace, cut_of);
+    return sampled_evaluation(graph, std::move(*circuit), shots, workspace.config());
 }
 
 }  // namespace
@@ -95,16 +96,17 @@ Result<Circuit> qaoa_circuit(const Graph& graph, std::span<const double> gammas,
 Result<QaoaEvaluation> qaoa_evaluate(const Graph& graph, std::span<const double> gammas,
                                      std::span<const double> betas, std::uint32_t shots,
                                      const SimulatorConfig& config) {
-    return evaluate(graph, gammas, betas, shots, config,
+    StateWorkspace workspace(config);
+    return evaluate(graph, gammas, betas, shots, workspace,
                     [&graph](std::uint64_t k) { return cut_value_of_index(graph, k); });
 }
 
 Result<QaoaEvaluation> qaoa_evaluate(const Graph& graph, std::span<const double> gammas,
                                      std::span<const double> betas, std::uint32_t shots,
-                                     const SimulatorConfig& config, std::span<const double> cuts) {
+                                     StateWorkspace& workspace, std::span<const double> cuts) {
     if (cuts.size() != (std::size_t{1} << std::min<std::size_t>(graph.num_vertices, 63)))
         throw InternalFault("cut table does not match the graph");
-    return evaluate(graph, gammas, betas, shots, config, [cuts](std::uint64_t k) { return cuts[k]; });
+    return evaluate(graph, gammas, betas, shots, workspace, [cuts](std::uint64_t k) { return cuts[k]; });
 }
 
 }  // namespace qelix

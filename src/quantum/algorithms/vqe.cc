@@ -26,20 +26,20 @@ double window_variance(const std::vector<double>& history) {
     return squares / static_cast<double>(WINDOW);
 }
 
-/// Evaluates the energy at varied parameter vectors without reallocating one.
+/// Evaluates the energy at varied parameter vectors on one reused state buffer.
 class EnergyProbe {
    public:
     EnergyProbe(const Hamiltonian& hamiltonian, const Ansatz& ansatz, std::uint32_t shots,
                 const SimulatorConfig& config)
-        : hamiltonian_(hamiltonian), ansatz_(ansatz), shots_(shots), config_(config) {}
+        : hamiltonian_(hamiltonian), ansatz_(ansatz), shots_(shots), workspace_(config) {}
 
-    Result<double> at(std::span<const double> params) const {
-        return vqe_energy(hamiltonian_, ansatz_, params, shots_, config_);
+    Result<double> at(std::span<const double> params) {
+        return vqe_energy(hamiltonian_, ansatz_, params, shots_, workspace_);
     }
 
     /// Central-difference gradient, the plus side of each parameter evaluated first.
     /// `shifted` is scratch space of the parameters' size.
-    Status gradient(const std::vector<double>& params, std::vector<double>& shifted, std::vector<double>& out) const {
+    Status gradient(const std::vector<double>& params, std::vector<double>& shifted, std::vector<double>& out) {
         shifted = params;
         for (std::size_t i = 0; i < params.size(); ++i) {
             shifted[i] = params[i] + FD_OFFSET;
@@ -58,7 +58,7 @@ class EnergyProbe {
     const Hamiltonian& hamiltonian_;
     const Ansatz& ansatz_;
     std::uint32_t shots_;
-    const SimulatorConfig& config_;
+    StateWorkspace workspace_;
 };
 
 }  // namespace
@@ -69,7 +69,7 @@ Result<VqeResult> run_vqe(const Hamiltonian& hamiltonian, const Ansatz& ansatz, 
     if (initial_params.size() != expected)
         return std::unexpected(parameter_count_error(expected, initial_params.size()));
 
-    const EnergyProbe probe(hamiltonian, ansatz, shots, config);
+    EnergyProbe probe(hamiltonian, ansatz, shots, config);
     std::vector<double> params = std::move(initial_params);
     std::vector<double> best_params = params;
     std::vector<double> grad(params.size());

@@ -6,6 +6,7 @@
 
 #include "quantum/algorithms/ansatz.h"
 #include "quantum/algorithms/pauli.h"
+#include "quantum/algorithms/state_workspace.h"
 #include "quantum/simulator/simulator.h"
 
 namespace qelix {
@@ -29,6 +30,9 @@ struct VqeResult {
 /// noiseless, otherwise estimated term by term from `shots` measured shots (at least 1).
 Result<double> vqe_energy(const Hamiltonian& hamiltonian, const Ansatz& ansatz, std::span<const double> params,
                           std::uint32_t shots, const SimulatorConfig& config);
+/// vqe_energy with the workspace's configuration, simulating on its reused buffer.
+Result<double> vqe_energy(const Hamiltonian& hamiltonian, const Ansatz& ansatz, std::span<const double> params,
+                          std::uint32_t shots, StateWorkspace& workspace);
 
 /// Gradient descent on vqe_energy with central differences, a backtracking step and a
 /// flat-window convergence test, starting from `initial_params`.

@@ -7,12 +7,12 @@ namespace qelix {
 namespace {
 
 Result<double> exact_energy(const Hamiltonian& hamiltonian, const Circuit& ansatz_circuit,
-                            const SimulatorConfig& config) {
+                            StateWorkspace& workspace) {
     for (const PauliTerm& term : hamiltonian.terms)
         if (auto ok = check_factors(term.factors, hamiltonian.num_qubits); !ok) return std::unexpected(ok.error());
-    auto state = statevector(config, ansatz_circuit);
+    auto state = workspace.run(ansatz_circuit);
     if (!state) return std::unexpected(state.error());
-    const std::span<const Complex> amplitudes = std::as_const(*state).amplitudes();
+    const std::span<const Complex> amplitudes = *state;
     double total = 0.0;
     for (const PauliTerm& term : hamiltonian.terms) {
         double value = 1.0;
@@ -62,12 +62,19 @@ Result<double> sampled_energy(const Hamiltonian& hamiltonian, const Circuit& ans
 }  // namespace
 
 Result<double> vqe_energy(const Hamiltonian& hamiltonian, const Ansatz& ansatz, std::span<const double> params,
-                          std::uint32_t shots, const SimulatorConfig& config) {
+                          std::uint32_t shots, StateWorkspace& workspace) {
     auto circuit = Circuit::create(hamiltonian.num_qubits);
     if (!circuit) return std::unexpected(circuit.error());
     if (auto ok = append_ansatz(*circuit, ansatz, params); !ok) return std::unexpected(ok.error());
-    if (config.noise.is_ideal()) return exact_energy(hamiltonian, *circuit, config);
+    const SimulatorConfig& config = workspace.config();
+    if (config.noise.is_ideal()) return exact_energy(hamiltonian, *circuit, workspace);
     return sampled_energy(hamiltonian, *circuit, shots, config);
+}
+
+Result<double> vqe_energy(const Hamiltonian& hamiltonian, const Ansatz& ansatz, std::span<const double> params,
+                          std::uint32_t shots, const SimulatorConfig& config) {
+    StateWorkspace workspace(config);
+    return vqe_energy(hamiltonian, ansatz, params, shots, workspace);
 }
 
 }  // namespace qelix
