@@ -2,6 +2,9 @@
 // a fixed order, each name also appended to the module's __all__.
 #include <nanobind/nanobind.h>
 
+#include <vector>
+
+#include "python/algorithms.h"
 #include "python/circuit.h"
 #include "python/errors.h"
 #include "python/method.h"
@@ -15,6 +18,18 @@ NB_MODULE(qelix, m) {
 
     bind_circuit(m);
     export_name(m, "Circuit", m.attr("Circuit"));
+
+    // Algorithm functions, kept so the submodule can hold the very same objects.
+    PyMethodDef* algorithm_defs[] = {&vqe_hydrogen_def(), &qaoa_maxcut_def()};
+    std::vector<nb::object> algorithm_functions;
+    for (PyMethodDef* def : algorithm_defs) algorithm_functions.push_back(add_function(m, *def));
+
+    nb::module_ algorithms = nb::steal<nb::module_>(PyModule_New("algorithms"));
+    if (!algorithms.is_valid()) throw nb::python_error();
+    algorithms.attr("__all__") = nb::list();
+    for (std::size_t i = 0; i < algorithm_functions.size(); ++i)
+        export_name(algorithms, algorithm_defs[i]->ml_name, algorithm_functions[i]);
+    export_name(m, "algorithms", algorithms);
 
     export_name(m, "__version__", nb::str("0.1.0"));
 }
