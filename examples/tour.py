@@ -112,6 +112,22 @@ def main():
 
     algorithms()
 
+    section("Variational eigensolver for hydrogen")
+    vqe = qelix.vqe_hydrogen()
+    history = vqe["energy_history"]
+    print(f"start energy  {history[0]:.4f} Ha (all-zero state)" if history else "no iterations")
+    print(f"final energy  {vqe['energy']:.4f} Ha after {vqe['iterations']} iterations "
+          f"(converged: {vqe['converged']})")
+    print(f"parameters    [{', '.join(f'{p:.4f}' for p in vqe['params'])}]")
+
+    section("QAOA MaxCut on the square")
+    qaoa = qelix.qaoa_maxcut(graph="square")
+    print(f"expected cut  {qaoa['best_cost']:.4f} of 4 "
+          f"(ratio {qaoa['approximation_ratio']:.3f}) over {len(qaoa['cost_history'])} iterations")
+    print(f"best cut      {qaoa['best_solution']} (character i is vertex i's side)")
+    print(f"angles        gamma {[round(g, 4) for g in qaoa['optimal_gamma']]}, "
+          f"beta {[round(b, 4) for b in qaoa['optimal_beta']]}")
+
     section("Post-quantum cryptography")
     crypto = qelix.crypto
     for level in ("level1", "level3", "level5"):

@@ -9,6 +9,10 @@ namespace qelix::py {
 PyMethodDef& phase_estimation_def();
 /// shor_factor(n, seed=None)
 PyMethodDef& shor_factor_def();
+/// vqe_hydrogen(max_iterations=30, shots=1000, seed=None)
+PyMethodDef& vqe_hydrogen_def();
+/// qaoa_maxcut(edges=None, num_vertices=None, graph=None, p=2, max_iterations=20, shots=1000, seed=None)
+PyMethodDef& qaoa_maxcut_def();
 /// simon_hidden_xor(secret, seed=None)
 PyMethodDef& simon_hidden_xor_def();
 /// random_walk(steps)

@@ -16,9 +16,6 @@ std::optional<std::uint64_t> state_bytes(std::size_t num_qubits);
 /// limit's headroom and the address-space limit's headroom.
 std::uint64_t available_memory();
 
-/// Requests up to this size are granted without consulting available_memory.
-inline constexpr std::uint64_t ALWAYS_PROVIDED_BYTES = 1 << 20;
-
 /// True when `bytes` more can really be provided (see available_memory).
 bool can_provide(std::uint64_t bytes);
 
