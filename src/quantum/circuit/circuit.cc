@@ -28,10 +28,9 @@ Result<Circuit> Circuit::with_classical_bits(std::size_t num_qubits, std::size_t
     return Circuit(num_qubits, num_classical_bits);
 }
 
-std::size_t Circuit::gate_count() const {
-    return static_cast<std::size_t>(std::count_if(instructions_.begin(), instructions_.end(), [](const Instruction& op) {
-        return std::holds_alternative<GateOp>(op) || std::holds_alternative<ConditionalOp>(op);
-    }));
+void Circuit::push(Instruction op) {
+    if (std::holds_alternative<GateOp>(op) || std::holds_alternative<ConditionalOp>(op)) ++gate_count_;
+    instructions_.push_back(std::move(op));
 }
 
 std::size_t Circuit::depth() const {
@@ -79,13 +78,13 @@ Status Circuit::check_classical_growth(std::size_t extra_bits) const {
 
 Status Circuit::apply1(Gate gate, std::size_t qubit) {
     if (auto ok = check_qubit(qubit); !ok) return ok;
-    instructions_.emplace_back(GateOp{std::move(gate), {qubit}});
+    push(GateOp{std::move(gate), {qubit}});
     return {};
 }
 
 Status Circuit::apply2(Gate gate, std::size_t a, std::size_t b) {
     if (auto ok = check_pair(a, b); !ok) return ok;
-    instructions_.emplace_back(GateOp{std::move(gate), {a, b}});
+    push(GateOp{std::move(gate), {a, b}});
     return {};
 }
 
@@ -99,7 +98,7 @@ Status Circuit::append_gate(Gate gate, std::vector<std::size_t> targets) {
                                                         std::to_string(gate.num_qubits)));
     if (auto ok = gate.num_qubits == 1 ? check_qubit(targets[0]) : check_pair(targets[0], targets[1]); !ok)
         return ok;
-    instructions_.emplace_back(GateOp{std::move(gate), std::move(targets)});
+    push(GateOp{std::move(gate), std::move(targets)});
     return {};
 }
 
@@ -118,7 +117,7 @@ Status Circuit::append_conditional(std::vector<std::size_t> classical_bits, std:
                                                         std::to_string(gate.num_qubits) + " targets, got " +
                                                         std::to_string(targets.size())));
     if (auto ok = check_distinct(targets); !ok) return ok;
-    instructions_.emplace_back(ConditionalOp{std::move(classical_bits), value, std::move(gate), std::move(targets)});
+    push(ConditionalOp{std::move(classical_bits), value, std::move(gate), std::move(targets)});
     return {};
 }
 
@@ -126,7 +125,7 @@ Result<std::size_t> Circuit::measure(std::size_t qubit) {
     if (auto ok = check_qubit(qubit); !ok) return std::unexpected(ok.error());
     if (auto ok = check_classical_growth(1); !ok) return std::unexpected(ok.error());
     std::size_t bit = num_classical_bits_++;
-    instructions_.emplace_back(MeasureOp{qubit, bit});
+    push(MeasureOp{qubit, bit});
     return bit;
 }
 
@@ -137,26 +136,26 @@ Status Circuit::measure_into(std::size_t qubit, std::size_t classical_bit) {
                                                         " exceeds the limit of " +
                                                         std::to_string(MAX_CLASSICAL_BITS) + " classical bits"));
     num_classical_bits_ = std::max(num_classical_bits_, classical_bit + 1);
-    instructions_.emplace_back(MeasureOp{qubit, classical_bit});
+    push(MeasureOp{qubit, classical_bit});
     return {};
 }
 
 Status Circuit::measure_all() {
     if (auto ok = check_classical_growth(num_qubits_); !ok) return ok;
-    for (std::size_t q = 0; q < num_qubits_; ++q) instructions_.emplace_back(MeasureOp{q, num_classical_bits_++});
+    for (std::size_t q = 0; q < num_qubits_; ++q) push(MeasureOp{q, num_classical_bits_++});
     return {};
 }
 
 Status Circuit::barrier(std::vector<std::size_t> qubits) {
     if (auto ok = check_distinct(qubits); !ok) return ok;
-    instructions_.emplace_back(BarrierOp{std::move(qubits)});
+    push(BarrierOp{std::move(qubits)});
     return {};
 }
 
 Status Circuit::barrier_all() {
     std::vector<std::size_t> all(num_qubits_);
     for (std::size_t q = 0; q < num_qubits_; ++q) all[q] = q;
-    instructions_.emplace_back(BarrierOp{std::move(all)});
+    push(BarrierOp{std::move(all)});
     return {};
 }
 
@@ -188,16 +187,16 @@ void Circuit::copy_from(const Circuit& other, std::span<const std::size_t> map) 
     instructions_.reserve(instructions_.size() + source.size());
     for (Instruction& op : source) {
         if (auto* g = std::get_if<GateOp>(&op)) {
-            instructions_.emplace_back(GateOp{std::move(g->gate), mapped_all(std::move(g->targets))});
+            push(GateOp{std::move(g->gate), mapped_all(std::move(g->targets))});
         } else if (auto* c = std::get_if<ConditionalOp>(&op)) {
             std::size_t top = *std::max_element(c->classical_bits.begin(), c->classical_bits.end());
             num_classical_bits_ = std::max(num_classical_bits_, top + 1);
             c->targets = mapped_all(std::move(c->targets));
-            instructions_.emplace_back(std::move(*c));
+            push(std::move(*c));
         } else if (auto* m = std::get_if<MeasureOp>(&op)) {
-            instructions_.emplace_back(MeasureOp{mapped(m->qubit), num_classical_bits_++});
+            push(MeasureOp{mapped(m->qubit), num_classical_bits_++});
         } else if (auto* b = std::get_if<BarrierOp>(&op)) {
-            instructions_.emplace_back(BarrierOp{mapped_all(std::move(b->qubits))});
+            push(BarrierOp{mapped_all(std::move(b->qubits))});
         }
     }
 }

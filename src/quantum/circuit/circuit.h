@@ -61,7 +61,7 @@ class Circuit {
     std::size_t num_classical_bits() const { return num_classical_bits_; }
     const std::vector<Instruction>& instructions() const { return instructions_; }
     /// Number of Gate and Conditional instructions.
-    std::size_t gate_count() const;
+    std::size_t gate_count() const { return gate_count_; }
     /// Number of sequential gate layers (measurements and barriers ignored).
     std::size_t depth() const;
 
@@ -137,10 +137,13 @@ class Circuit {
     Status check_classical_growth(std::size_t extra_bits) const;
     /// Copies `other`'s instructions with qubits mapped through `map` (identity when empty).
     void copy_from(const Circuit& other, std::span<const std::size_t> map);
+    /// Appends an instruction whose operands were validated.
+    void push(Instruction op);
 
     std::vector<Instruction> instructions_;
     std::size_t num_qubits_;
     std::size_t num_classical_bits_;
+    std::size_t gate_count_ = 0;
 };
 
 }  // namespace qelix
