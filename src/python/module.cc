@@ -5,6 +5,7 @@
 #include "python/circuit.h"
 #include "python/errors.h"
 #include "python/method.h"
+#include "python/qasm.h"
 
 namespace nb = nanobind;
 using namespace qelix::py;
@@ -15,6 +16,9 @@ NB_MODULE(qelix, m) {
 
     bind_circuit(m);
     export_name(m, "Circuit", m.attr("Circuit"));
+
+    // After the four classes.
+    bind_qasm(m);
 
     export_name(m, "__version__", nb::str("0.1.0"));
 }
