@@ -1,4 +1,4 @@
-"""A tour of qelix: build circuits, draw them and look at their figures."""
+"""A tour of qelix: build circuits, draw them, look at their figures and exchange them as OpenQASM."""
 import qelix
 
 
@@ -43,9 +43,32 @@ def main():
     wide.compose(layer, [0, 2])
     show(wide)
 
+    section("OpenQASM 2.0 in and out")
+    source = """OPENQASM 2.0;
+include "qelib1.inc";
+qreg data[2];
+qreg flag[1];
+creg m[1];
+// a user gate with a parameter, expanded inline
+gate entangle(theta) a, b {
+  ry(theta) a;
+  cx a, b;
+}
+entangle(pi / 2) data[0], data[1];
+measure data[1] -> m[0];
+if(m==1) x flag[0];
+"""
+    program = qelix.parse_qasm(source)
+    show(program)
+    print(program.to_qasm())
+
     section("Errors are exceptions with clear messages")
     try:
         bell.cx(1, 1)
+    except ValueError as error:
+        print(f"ValueError: {error}")
+    try:
+        qelix.parse_qasm("OPENQASM 2.0;\nqreg q[1];\nrx(1-2) q[0];")
     except ValueError as error:
         print(f"ValueError: {error}")
 
