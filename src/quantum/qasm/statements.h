@@ -25,6 +25,7 @@ class StatementList {
     StatementList(StatementList&&) = default;
     StatementList& operator=(StatementList&&) = default;
 
+    /// The statements in source order.
     const std::vector<Statement>& items() const { return items_; }
 
    private:
