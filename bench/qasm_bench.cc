@@ -1,4 +1,4 @@
-// Timing of the OpenQASM parser on generated programs; run through bench/qasm. Times are
+// Timing of the OpenQASM parser on generated programs; run by bench/qasm. Times are
 // processor seconds (best of three), so other processes on the machine distort them less.
 #include <chrono>
 #include <ctime>
