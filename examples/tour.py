@@ -1,4 +1,5 @@
-"""A tour of qelix: build circuits, draw them, simulate them with and without noise, run algorithms."""
+"""A tour of qelix: build circuits, draw them, simulate them with and without noise, exchange them
+as OpenQASM, run algorithms."""
 import math
 import sys
 
@@ -104,11 +105,29 @@ def main():
     mid.measure(1)
     print(mid.draw())
     print(sim.run(mid, shots=1000))
-    if hasattr(qelix, "parse_qasm"):
-        conditional = qelix.parse_qasm(
-            'OPENQASM 2.0;\ninclude "qelib1.inc";\nqreg q[2];\ncreg c[2];\n'
-            "h q[0];\nmeasure q[0] -> c[0];\nif(c==1) x q[1];\nmeasure q[1] -> c[1];\n")
-        print("conditional X on the measured bit:", sim.run(conditional, shots=1000))
+
+    section("OpenQASM 2.0 in and out")
+    source = """OPENQASM 2.0;
+include "qelib1.inc";
+qreg data[2];
+qreg flag[1];
+creg m[1];
+// a user gate with a parameter, expanded inline
+gate entangle(theta) a, b {
+  ry(theta) a;
+  cx a, b;
+}
+entangle(pi / 2) data[0], data[1];
+measure data[1] -> m[0];
+if(m==1) x flag[0];
+"""
+    program = qelix.parse_qasm(source)
+    show(program)
+    print(program.to_qasm())
+    # flag is flipped exactly when data[1] was measured as 1: counts hold only 00 and 11 (m, then
+    # the final measurement of flag).
+    program.measure(2)
+    print("m, flag:", sim.run(program, shots=1000).counts)
 
     algorithms()
 
@@ -157,6 +176,10 @@ def main():
         print(f"ValueError: {error}")
     try:
         qelix.phase_estimation("x")
+    except ValueError as error:
+        print(f"ValueError: {error}")
+    try:
+        qelix.parse_qasm("OPENQASM 2.0;\nqreg q[1];\nrx(1-2) q[0];")
     except ValueError as error:
         print(f"ValueError: {error}")
 

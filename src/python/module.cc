@@ -9,6 +9,7 @@
 #include "python/crypto.h"
 #include "python/errors.h"
 #include "python/method.h"
+#include "python/qasm.h"
 #include "python/simulation.h"
 
 namespace nb = nanobind;
@@ -26,6 +27,8 @@ NB_MODULE(qelix, m) {
     export_name(m, "QuantumResult", m.attr("QuantumResult"));
     bind_noise_model(m);
     export_name(m, "NoiseModel", m.attr("NoiseModel"));
+
+    bind_qasm(m);
 
     // Algorithm functions, kept so the submodule can hold the very same objects.
     PyMethodDef* algorithm_defs[] = {&phase_estimation_def(), &shor_factor_def(), &vqe_hydrogen_def(),
