@@ -219,3 +219,21 @@ TEST(Simulator, UnseededRunsDiffer) {
     SimulatorConfig unseeded;
     EXPECT_NE(run(unseeded, c, 200).value().counts, run(unseeded, c, 200).value().counts);
 }
+
+TEST(SimulatorNonFinite, GatesWithNonFiniteEntriesAreRefusedBeforeSimulating) {
+    const double nan = std::nan(""), inf = INFINITY;
+    for (Gate gate : {gates::rx(nan), gates::ry(inf), gates::u3(0.0, -inf, 0.0)}) {
+        Circuit c = Circuit::create(31).value();  // too large to simulate: the check comes first
+        (void)c.h(0);
+        (void)c.append_gate(gate, {1});
+        std::string message = "Simulation error: gate '" + gate.name + "' has a non-finite matrix entry";
+        EXPECT_EQ(statevector(seeded(1), c).error().message(), message);
+        EXPECT_EQ(probabilities(seeded(1), c).error().message(), message);
+        EXPECT_EQ(run(seeded(1), c, 10).error().message(), message);
+        EXPECT_EQ(run(seeded(1), c, 0).error().kind, QuantumErrorKind::InvalidShots);
+    }
+    // A conditional gate is refused even though no shot may apply it.
+    Circuit c = Circuit::with_classical_bits(1, 1).value();
+    (void)c.append_conditional({0}, 1, gates::rz(nan), {0});
+    EXPECT_EQ(run(seeded(1), c, 10).error().message(), "Simulation error: gate 'Rz(NaN)' has a non-finite matrix entry");
+}
