@@ -1,0 +1,39 @@
+#pragma once
+#include <cstddef>
+
+#include "quantum/circuit/gate.h"
+
+namespace qelix {
+
+/// A row-major 2x2 complex matrix, parts split for the kernels.
+struct Matrix2 {
+    double re[4];
+    double im[4];
+};
+
+/// A row-major 4x4 complex matrix, parts split for the kernels.
+struct Matrix4 {
+    double re[16];
+    double im[16];
+};
+
+/// The matrix of a one-qubit gate; a gate of another width is a fault.
+Matrix2 matrix2_of(const Gate& gate);
+/// The matrix of a two-qubit gate; a gate of another width is a fault.
+Matrix4 matrix4_of(const Gate& gate);
+
+// The kernels update amplitude groups independently of each other, so any split of
+// the group range gives the same values. Each new amplitude is the sum, in ascending
+// column order, of products (mr*ar - mi*ai) + i(mr*ai + mi*ar), computed from the
+// old group before any member is stored.
+
+/// Applies `m` to the pairs (i, i + 2^target) numbered [begin, end) in index order.
+void apply_one_qubit_kernel(Complex* amps, std::size_t target, const Matrix2& m, std::size_t begin,
+                            std::size_t end);
+
+/// Applies `m` to the quadruples of targets (a, b) numbered [begin, end) in index
+/// order; local index 2*bit_a + bit_b (the first target is the high local bit).
+void apply_two_qubit_kernel(Complex* amps, std::size_t a, std::size_t b, const Matrix4& m, std::size_t begin,
+                            std::size_t end);
+
+}  // namespace qelix

@@ -1,0 +1,127 @@
+#include "quantum/simulator/simulator.h"
+
+#include <variant>
+
+#include "quantum/simulator/sampler.h"
+#include "quantum/simulator/trajectory.h"
+
+namespace qelix {
+
+namespace {
+
+/// Counts per basis index are kept in a flat table up to this many states.
+constexpr std::size_t DENSE_COUNT_LIMIT = std::size_t{1} << 22;
+
+/// The bond limit when the request goes to the matrix-product-state engine.
+std::optional<std::size_t> mps_bond_limit(const Backend& backend, const Circuit& circuit) {
+    if (backend.kind == BackendKind::Mps) return backend.max_bond_dim;
+    if (backend.kind == BackendKind::Auto && circuit.num_qubits() > AUTO_MAX_STATEVECTOR_QUBITS)
+        return AUTO_MAX_BOND_DIM;
+    return std::nullopt;
+}
+
+QuantumError mps_unavailable() {
+    return QuantumError::simulation("matrix-product-state backend is not available in this build");
+}
+
+/// Adds `count` shots of basis index `index` to the result under its key.
+void add_count(QuantumResult& result, std::uint64_t index, std::uint32_t count,
+               const std::vector<std::size_t>& measured, std::size_t num_qubits) {
+    result.counts[outcome_key(index, measured, num_qubits)] += count;
+}
+
+Result<QuantumResult> run_fast_path(const SimulatorConfig& config, const Circuit& circuit, std::uint32_t shots) {
+    auto state = StateBuffer::allocate(circuit.num_qubits());
+    if (!state) return std::unexpected(state.error());
+    state->apply_circuit(circuit, use_parallel(config, circuit));
+    Sampler sampler(std::move(*state).into_probabilities());
+    SeededRng rng = make_rng(config);
+
+    const std::vector<std::size_t> measured = measured_qubits(circuit);
+    QuantumResult result{.counts = {},
+                         .num_bits = measured.empty() ? circuit.num_qubits() : measured.size(),
+                         .total_shots = shots};
+    if (sampler.size() <= DENSE_COUNT_LIMIT) {
+        std::vector<std::uint32_t> per_index(sampler.size());
+        for (std::uint32_t shot = 0; shot < shots; ++shot) ++per_index[sampler.index_for(rng.next_f64())];
+        for (std::size_t k = 0; k < per_index.size(); ++k)
+            if (per_index[k] != 0) add_count(result, k, per_index[k], measured, circuit.num_qubits());
+    } else {
+        std::unordered_map<std::uint64_t, std::uint32_t> per_index;
+        for (std::uint32_t shot = 0; shot < shots; ++shot) ++per_index[sampler.index_for(rng.next_f64())];
+        for (const auto& [k, count] : per_index) add_count(result, k, count, measured, circuit.num_qubits());
+    }
+    return result;
+}
+
+}  // namespace
+
+bool needs_trajectories(const Circuit& circuit) {
+    bool measured = false;
+    for (const Instruction& instruction : circuit.instructions()) {
+        if (std::holds_alternative<ConditionalOp>(instruction)) return true;
+        if (std::holds_alternative<MeasureOp>(instruction)) measured = true;
+        if (std::holds_alternative<GateOp>(instruction) && measured) return true;
+    }
+    return false;
+}
+
+std::vector<std::size_t> measured_qubits(const Circuit& circuit) {
+    std::vector<std::size_t> qubits;
+    for (const Instruction& instruction : circuit.instructions())
+        if (const auto* op = std::get_if<MeasureOp>(&instruction)) qubits.push_back(op->qubit);
+    return qubits;
+}
+
+bool use_parallel(const SimulatorConfig& config, const Circuit& circuit) {
+    return config.parallel && circuit.num_qubits() >= PARALLEL_MIN_QUBITS;
+}
+
+SeededRng make_rng(const SimulatorConfig& config) {
+    return config.seed ? SeededRng::from_seed_u64(*config.seed) : SeededRng::from_entropy();
+}
+
+std::string outcome_key(std::uint64_t index, const std::vector<std::size_t>& measured, std::size_t num_qubits) {
+    auto bit = [index](std::size_t q) { return q < 64 && ((index >> q) & 1) ? '1' : '0'; };
+    std::string key;
+    if (measured.empty()) {
+        key.resize(num_qubits);
+        for (std::size_t q = 0; q < num_qubits; ++q) key[q] = bit(q);
+    } else {
+        key.resize(measured.size());
+        for (std::size_t i = 0; i < measured.size(); ++i) key[i] = bit(measured[i]);
+    }
+    return key;
+}
+
+Result<QuantumResult> run(const SimulatorConfig& config, const Circuit& circuit, std::uint32_t shots) {
+    if (shots == 0) return std::unexpected(QuantumError::invalid_shots(0));
+    if (mps_bond_limit(config.backend, circuit)) return std::unexpected(mps_unavailable());
+    const bool noisy = !config.noise.is_ideal();
+    if (noisy || needs_trajectories(circuit)) {
+        SeededRng rng = make_rng(config);
+        return run_trajectories(circuit, shots, rng, use_parallel(config, circuit), noisy ? &config.noise : nullptr);
+    }
+    return run_fast_path(config, circuit, shots);
+}
+
+Result<StateBuffer> statevector(const SimulatorConfig& config, const Circuit& circuit) {
+    if (!config.noise.is_ideal())
+        return std::unexpected(QuantumError::simulation("statevector is unavailable when noise is enabled"));
+    if (needs_trajectories(circuit))
+        return std::unexpected(
+            QuantumError::simulation("statevector is unavailable for circuits with mid-circuit measurements"));
+    if (mps_bond_limit(config.backend, circuit)) return std::unexpected(mps_unavailable());
+    auto state = StateBuffer::allocate(circuit.num_qubits());
+    if (!state) return state;
+    state->apply_circuit(circuit, use_parallel(config, circuit));
+    return state;
+}
+
+Result<Probabilities> probabilities(const SimulatorConfig& config, const Circuit& circuit) {
+    auto state = statevector(config, circuit);
+    if (!state) return std::unexpected(state.error());
+    return std::move(*state).into_probabilities();
+}
+
+}  // namespace qelix

@@ -1,0 +1,73 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "quantum/circuit/circuit.h"
+#include "quantum/simulator/noise.h"
+#include "quantum/simulator/result.h"
+#include "quantum/simulator/rng.h"
+#include "quantum/simulator/statevector.h"
+
+namespace qelix {
+
+/// Which engine executes a circuit.
+enum class BackendKind {
+    /// Always the state-vector engine.
+    StateVector,
+    /// Always the matrix-product-state engine, with a bond limit.
+    Mps,
+    /// State vector up to AUTO_MAX_STATEVECTOR_QUBITS qubits, matrix-product state above.
+    Auto,
+};
+
+/// Largest circuit the Auto backend still runs on the state vector.
+inline constexpr std::size_t AUTO_MAX_STATEVECTOR_QUBITS = 20;
+/// Bond limit the Auto backend uses for wider circuits.
+inline constexpr std::size_t AUTO_MAX_BOND_DIM = 64;
+
+/// An execution backend; max_bond_dim is meaningful for Mps only.
+struct Backend {
+    BackendKind kind = BackendKind::StateVector;
+    std::size_t max_bond_dim = 0;
+
+    static Backend state_vector() { return {BackendKind::StateVector, 0}; }
+    static Backend mps(std::size_t max_bond_dim) { return {BackendKind::Mps, max_bond_dim}; }
+    static Backend automatic() { return {BackendKind::Auto, 0}; }
+    bool operator==(const Backend&) const = default;
+};
+
+/// Everything a simulation call is configured with. Immutable once built.
+struct SimulatorConfig {
+    /// Present: each call re-creates its generator from it, so calls repeat exactly.
+    std::optional<std::uint64_t> seed;
+    Backend backend;
+    /// Noise the trajectory path applies; the ideal model means none.
+    NoiseModel noise;
+    /// Allows chunk-parallel kernels on circuits of PARALLEL_MIN_QUBITS or more.
+    bool parallel = true;
+};
+
+/// True when the circuit has a conditional, or a gate after some measurement.
+bool needs_trajectories(const Circuit& circuit);
+/// The qubit of every measurement, in instruction order, repeats kept.
+std::vector<std::size_t> measured_qubits(const Circuit& circuit);
+/// Whether kernels for this circuit may run on the worker pool.
+bool use_parallel(const SimulatorConfig& config, const Circuit& circuit);
+/// The generator of one call: from the seed when there is one, else from entropy.
+SeededRng make_rng(const SimulatorConfig& config);
+/// The count key of basis index `index`: one character per measured qubit (first
+/// measurement leftmost), or one per qubit (qubit 0 leftmost) when nothing is measured.
+std::string outcome_key(std::uint64_t index, const std::vector<std::size_t>& measured, std::size_t num_qubits);
+
+/// Runs `shots` shots: one noiseless pass sampled `shots` times, or shot-by-shot
+/// trajectories when the model is noisy or the circuit needs them.
+Result<QuantumResult> run(const SimulatorConfig& config, const Circuit& circuit, std::uint32_t shots);
+/// The final noiseless state before any terminal measurement.
+Result<StateBuffer> statevector(const SimulatorConfig& config, const Circuit& circuit);
+/// re^2 + im^2 of every amplitude of statevector(), unnormalised.
+Result<Probabilities> probabilities(const SimulatorConfig& config, const Circuit& circuit);
+
+}  // namespace qelix

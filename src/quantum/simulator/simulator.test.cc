@@ -1,0 +1,203 @@
+#include "quantum/simulator/simulator.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+
+#include "quantum/simulator/sampler.h"
+
+using namespace qelix;
+
+namespace {
+
+SimulatorConfig seeded(std::uint64_t seed) { return {.seed = seed, .backend = {}, .noise = {}, .parallel = true}; }
+
+Circuit bell(bool measure = true) {
+    Circuit c = Circuit::create(2).value();
+    (void)c.h(0);
+    (void)c.cnot(0, 1);
+    if (measure) (void)c.measure_all();
+    return c;
+}
+
+/// Probabilities of a small state, for feeding the sampler by hand.
+Probabilities probabilities_of(const std::vector<Complex>& amplitudes, std::size_t n) {
+    StateBuffer state = StateBuffer::allocate(n).value();
+    std::copy(amplitudes.begin(), amplitudes.end(), state.amplitudes().begin());
+    return std::move(state).into_probabilities();
+}
+
+/// The per-shot linear walk: first index whose running sum exceeds r, else the last.
+std::uint64_t walk(const std::vector<double>& p, double r) {
+    double sum = 0.0;
+    for (std::size_t k = 0; k < p.size(); ++k) {
+        sum += p[k];
+        if (r < sum) return k;
+    }
+    return p.size() - 1;
+}
+
+}  // namespace
+
+TEST(Simulator, ShotCountIsCheckedFirst) {
+    SimulatorConfig noisy = seeded(1);
+    noisy.noise = NoiseModel::ibm();
+    noisy.backend = Backend::mps(0);
+    EXPECT_EQ(run(noisy, bell(), 0).error(), QuantumError::invalid_shots(0));
+    EXPECT_EQ(run(noisy, bell(), 0).error().message(), "Shot count must be greater than zero, got 0");
+}
+
+TEST(Simulator, FastPathKeys) {
+    QuantumResult r = run(seeded(42), bell(), 1000).value();
+    EXPECT_EQ(r.total_shots, 1000u);
+    EXPECT_EQ(r.num_bits, 2u);
+    EXPECT_EQ(r.counts.size(), 2u);
+    EXPECT_EQ(r.counts["00"] + r.counts["11"], 1000u);
+    EXPECT_EQ(run(seeded(42), bell(), 1000).value().counts, r.counts);
+
+    Circuit x = Circuit::create(3).value();
+    (void)x.x(0);
+    EXPECT_EQ(run(seeded(1), x, 10).value().counts, (Counts{{"100", 10}}));
+
+    Circuit one = Circuit::create(3).value();
+    (void)one.x(2);
+    (void)one.measure(2);
+    QuantumResult single = run(seeded(1), one, 10).value();
+    EXPECT_EQ(single.counts, (Counts{{"1", 10}}));
+    EXPECT_EQ(single.num_bits, 1u);
+
+    // Repeated measurements keep one character each, in instruction order.
+    Circuit repeat = Circuit::create(2).value();
+    (void)repeat.x(1);
+    (void)repeat.measure(1);
+    (void)repeat.measure(0);
+    (void)repeat.measure(1);
+    EXPECT_EQ(run(seeded(1), repeat, 4).value().counts, (Counts{{"101", 4}}));
+}
+
+TEST(Simulator, Routing) {
+    Circuit mid = Circuit::create(1).value();
+    (void)mid.h(0);
+    (void)mid.measure(0);
+    (void)mid.x(0);
+    EXPECT_TRUE(needs_trajectories(mid));
+    Circuit end = Circuit::create(2).value();
+    (void)end.h(0);
+    (void)end.x(1);
+    (void)end.barrier_all();
+    (void)end.measure_all();
+    (void)end.barrier_all();
+    EXPECT_FALSE(needs_trajectories(end));
+    Circuit conditional = Circuit::create(1).value();
+    (void)conditional.append_conditional({}, 0, gates::x(), {0});
+    (void)conditional.measure(0);
+    (void)conditional.append_conditional({0}, 0, gates::x(), {0});
+    EXPECT_TRUE(needs_trajectories(conditional));
+
+    // Trajectory keys follow the classical register, fast-path keys the measured qubits:
+    // the two differ when a qubit is measured into a bit other than its own.
+    Circuit c = Circuit::with_classical_bits(2, 2).value();
+    (void)c.x(0);
+    (void)c.measure_into(0, 1);
+    EXPECT_EQ(run(seeded(1), c, 5).value().counts, (Counts{{"1", 5}}));
+    SimulatorConfig noisy = seeded(1);
+    noisy.noise = NoiseModel::uniform(0, 0, 1e-300);
+    EXPECT_EQ(run(noisy, c, 5).value().counts, (Counts{{"01", 5}}));
+    // A model that is ideal (zero or NaN probabilities only) keeps the fast path.
+    noisy.noise = NoiseModel::uniform(0, NAN, 0);
+    EXPECT_EQ(run(noisy, c, 5).value().counts, (Counts{{"1", 5}}));
+
+    SimulatorConfig small = seeded(1);
+    EXPECT_TRUE(use_parallel(small, Circuit::create(16).value()));
+    EXPECT_FALSE(use_parallel(small, Circuit::create(15).value()));
+    small.parallel = false;
+    EXPECT_FALSE(use_parallel(small, Circuit::create(20).value()));
+}
+
+TEST(Simulator, StatevectorAndProbabilities) {
+    StateBuffer state = statevector(seeded(1), bell(true)).value();
+    EXPECT_EQ(state.amplitudes()[0], Complex(FRAC_1_SQRT_2, 0));
+    EXPECT_EQ(state.amplitudes()[3], Complex(FRAC_1_SQRT_2, 0));
+    Probabilities p = probabilities(seeded(1), bell(true)).value();
+    EXPECT_EQ(p[0], FRAC_1_SQRT_2 * FRAC_1_SQRT_2);
+    EXPECT_EQ(p[1], 0.0);
+
+    Circuit mid = Circuit::create(1).value();
+    (void)mid.h(0);
+    (void)mid.measure(0);
+    (void)mid.h(0);
+    const char* mid_message = "Simulation error: statevector is unavailable for circuits with mid-circuit measurements";
+    EXPECT_EQ(statevector(seeded(1), mid).error().message(), mid_message);
+    EXPECT_EQ(probabilities(seeded(1), mid).error().message(), mid_message);
+    SimulatorConfig noisy = seeded(1);
+    noisy.noise = NoiseModel::ibm();
+    const char* noise_message = "Simulation error: statevector is unavailable when noise is enabled";
+    EXPECT_EQ(statevector(noisy, Circuit::create(1).value()).error().message(), noise_message);
+    EXPECT_EQ(statevector(noisy, mid).error().message(), noise_message);
+
+    EXPECT_EQ(statevector(seeded(1), Circuit::create(40).value()).error(),
+              QuantumError::insufficient_memory(40, 17592186044416ULL));
+    EXPECT_EQ(run(seeded(1), Circuit::create(64).value(), 1).error(),
+              QuantumError::insufficient_memory(64, UINT64_MAX));
+}
+
+TEST(Simulator, BackendSelection) {
+    SimulatorConfig automatic = seeded(1);
+    automatic.backend = Backend::automatic();
+    EXPECT_TRUE(run(automatic, bell(), 10).has_value());
+    EXPECT_TRUE(statevector(automatic, Circuit::create(20).value()).has_value());
+    EXPECT_EQ(run(automatic, Circuit::create(21).value(), 10).error().kind, QuantumErrorKind::Simulation);
+    SimulatorConfig mps = seeded(1);
+    mps.backend = Backend::mps(8);
+    EXPECT_EQ(run(mps, bell(), 10).error().kind, QuantumErrorKind::Simulation);
+    EXPECT_EQ(statevector(mps, bell()).error().kind, QuantumErrorKind::Simulation);
+}
+
+TEST(Sampler, BinarySearchGivesTheLinearWalksIndex) {
+    // Zero-probability entries, an unnormalised total (0.9) and draws on exact sums.
+    std::vector<Complex> amps = {{0, 0}, {std::sqrt(0.2), 0}, {0, 0}, {0, std::sqrt(0.3)},
+                                 {0, 0}, {0, 0},              {std::sqrt(0.4), 0}, {0, 0}};
+    Probabilities p = probabilities_of(amps, 3);
+    std::vector<double> values(p.values().begin(), p.values().end());
+    Sampler sampler(std::move(p));
+    std::vector<double> draws = {0.0, 0.1, values[1], 0.2, 0.5, 0.5000000000000001, 0.8999, 0.9, 0.95, 0.9999999};
+    double sum = 0;
+    for (double v : values) draws.push_back(sum += v);
+    SeededRng rng = SeededRng::from_seed_u64(5);
+    for (int i = 0; i < 2000; ++i) draws.push_back(rng.next_f64());
+    for (double r : draws) ASSERT_EQ(sampler.index_for(r), walk(values, r)) << r;
+    EXPECT_EQ(sampler.index_for(0.95), 7u);  // past the total: the last index
+
+    // NaN from some index on: the walk can only stop before it, or fall through.
+    std::vector<Complex> broken = {{0.5, 0}, {NAN, 0}, {0.5, 0}, {0.5, 0}};
+    Probabilities q = probabilities_of(broken, 2);
+    std::vector<double> qv(q.values().begin(), q.values().end());
+    Sampler nan_sampler(std::move(q));
+    for (double r : {0.0, 0.2, 0.25, 0.3, 0.99}) EXPECT_EQ(nan_sampler.index_for(r), walk(qv, r)) << r;
+}
+
+TEST(Simulator, FastPathCountsEqualTheLinearWalk) {
+    Circuit c = Circuit::create(7).value();
+    for (std::size_t q = 0; q < 7; ++q) (void)c.ry(q, 0.3 + 0.2 * q);
+    for (std::size_t q = 0; q + 1 < 7; ++q) (void)c.cnot(q, q + 1);
+    (void)c.measure(3);
+    (void)c.measure(0);
+    QuantumResult fast = run(seeded(99), c, 5000).value();
+
+    std::vector<double> p = statevector(seeded(99), c).value().probabilities();
+    SeededRng rng = SeededRng::from_seed_u64(99);
+    Counts expected;
+    for (int shot = 0; shot < 5000; ++shot) {
+        std::uint64_t k = walk(p, rng.next_f64());
+        ++expected[outcome_key(k, {3, 0}, 7)];
+    }
+    EXPECT_EQ(fast.counts, expected);
+}
+
+TEST(Simulator, UnseededRunsDiffer) {
+    Circuit c = Circuit::create(10).value();
+    for (std::size_t q = 0; q < 10; ++q) (void)c.h(q);
+    SimulatorConfig unseeded;
+    EXPECT_NE(run(unseeded, c, 200).value().counts, run(unseeded, c, 200).value().counts);
+}
