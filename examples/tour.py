@@ -1,4 +1,7 @@
-"""A tour of qelix: build circuits, draw them and look at their figures."""
+"""A tour of qelix: build circuits, draw them, simulate them with and without noise, run algorithms."""
+import math
+import sys
+
 import qelix
 
 
@@ -10,6 +13,41 @@ def show(circuit):
     print(circuit.draw())
     print(f"{circuit!r}: gate_count={circuit.gate_count}, depth={circuit.depth}, "
           f"classical bits={circuit.num_classical_bits}")
+
+
+def classical_walk_variance(steps):
+    """Second moment of a fair coin-flip walk, from its binomial distribution."""
+    total = 0.0
+    for right in range(steps + 1):
+        x = 2 * right - steps
+        total += x * x * math.comb(steps, right) / 2**steps
+    return total
+
+
+def algorithms():
+    section("Shor factoring (emulated order finding)")
+    for n in (15, 21):
+        r = qelix.shor_factor(n, seed=7)
+        p, q = r["factors"]
+        print(f"{n} = {p} x {q}  (base {r['base_a']}, period {r['period']}, attempts {r['attempts']})")
+
+    section("Phase estimation of the T gate")
+    for bits in (1, 2, 3, 6):
+        r = qelix.phase_estimation("t", "one", bits)
+        print(f"{bits} counting qubits: register {r['measured_value']}, phase {r['phase']} (exact 1/8)")
+
+    section("Simon's hidden XOR")
+    secret = [True, False, True, True, False, True]
+    r = qelix.simon_hidden_xor(secret)
+    found = "".join("1" if b else "0" for b in r["secret"])
+    print(f"secret {found} (bit 0 first) from {r['iterations_needed']} independent outcomes; "
+          f"matches: {r['secret'] == secret}")
+
+    section("Quantum walk spreads linearly, a classical walk by the square root")
+    print(f"{'steps':>6} {'quantum sd':>11} {'classical sd':>13}")
+    for steps in (10, 100, 1000):
+        quantum = qelix.random_walk(steps)["variance"]
+        print(f"{steps:>6} {math.sqrt(quantum):>11.2f} {math.sqrt(classical_walk_variance(steps)):>13.2f}")
 
 
 def main():
@@ -43,9 +81,64 @@ def main():
     wide.compose(layer, [0, 2])
     show(wide)
 
+    section("Simulating the Bell pair")
+    sim = qelix.Simulator(seed=7)
+    result = sim.run(bell, shots=1000)
+    print(repr(result), result.counts)
+    print(f"P(00) = {result.probability('00')}, <Z0> = {result.expectation_z(0):+.3f}")
+    print("amplitudes:", sim.statevector(bell))
+    # histogram() writes to the process's own standard output, past Python's buffer.
+    sys.stdout.flush()
+    result.histogram()
+
+    section("The same pair on noisy superconducting hardware")
+    noisy = qelix.Simulator(seed=7, noise=qelix.NoiseModel.ibm())
+    print(qelix.NoiseModel.ibm())
+    print(noisy.run(bell, shots=1000))
+
+    section("Mid-circuit measurement")
+    mid = qelix.Circuit(2)
+    mid.h(0)
+    mid.measure(0)
+    mid.cx(0, 1)  # a gate after a measurement: every shot is simulated on its own
+    mid.measure(1)
+    print(mid.draw())
+    print(sim.run(mid, shots=1000))
+    if hasattr(qelix, "parse_qasm"):
+        conditional = qelix.parse_qasm(
+            'OPENQASM 2.0;\ninclude "qelib1.inc";\nqreg q[2];\ncreg c[2];\n'
+            "h q[0];\nmeasure q[0] -> c[0];\nif(c==1) x q[1];\nmeasure q[1] -> c[1];\n")
+        print("conditional X on the measured bit:", sim.run(conditional, shots=1000))
+
+    algorithms()
+
+    section("Variational eigensolver for hydrogen")
+    vqe = qelix.vqe_hydrogen()
+    history = vqe["energy_history"]
+    print(f"start energy  {history[0]:.4f} Ha (all-zero state)" if history else "no iterations")
+    print(f"final energy  {vqe['energy']:.4f} Ha after {vqe['iterations']} iterations "
+          f"(converged: {vqe['converged']})")
+    print(f"parameters    [{', '.join(f'{p:.4f}' for p in vqe['params'])}]")
+
+    section("QAOA MaxCut on the square")
+    qaoa = qelix.qaoa_maxcut(graph="square")
+    print(f"expected cut  {qaoa['best_cost']:.4f} of 4 "
+          f"(ratio {qaoa['approximation_ratio']:.3f}) over {len(qaoa['cost_history'])} iterations")
+    print(f"best cut      {qaoa['best_solution']} (character i is vertex i's side)")
+    print(f"angles        gamma {[round(g, 4) for g in qaoa['optimal_gamma']]}, "
+          f"beta {[round(b, 4) for b in qaoa['optimal_beta']]}")
+
     section("Errors are exceptions with clear messages")
     try:
         bell.cx(1, 1)
+    except ValueError as error:
+        print(f"ValueError: {error}")
+    try:
+        sim.statevector(qelix.Circuit(40))
+    except ValueError as error:
+        print(f"ValueError: {error}")
+    try:
+        qelix.phase_estimation("x")
     except ValueError as error:
         print(f"ValueError: {error}")
 

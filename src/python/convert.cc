@@ -116,4 +116,10 @@ std::span<const std::uint8_t> to_bytes(nb::handle value, const char* name) {
     return {reinterpret_cast<const std::uint8_t*>(data), static_cast<std::size_t>(size)};
 }
 
+nb::list float_list(std::span<const double> values) {
+    nb::list out;
+    for (double v : values) out.append(nb::float_(v));
+    return out;
+}
+
 }  // namespace qelix::py

@@ -39,6 +39,9 @@ std::vector<bool> to_flag_list(nb::handle value, const char* name);
 /// A bytes object, viewed in place without copying.
 std::span<const std::uint8_t> to_bytes(nb::handle value, const char* name);
 
+/// A new list of Python floats.
+nb::list float_list(std::span<const double> values);
+
 /// An instance of the bound class T (or a Python subclass of it).
 template <class T>
 T& to_instance(nb::handle value, const char* name) {

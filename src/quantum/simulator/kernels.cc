@@ -1,6 +1,6 @@
 #include "quantum/simulator/kernels.h"
 
-#include <emmintrin.h>
+#include <immintrin.h>
 
 #include <algorithm>
 
@@ -10,21 +10,6 @@ namespace qelix {
 
 namespace {
 
-/// A matrix entry laid out for one SSE2 complex product: (mr, mr) and (-mi, mi).
-struct Entry {
-    __m128d re;
-    __m128d im;
-};
-
-inline Entry entry(double re, double im) { return {_mm_set1_pd(re), _mm_set_pd(im, -im)}; }
-
-/// m * a as (mr*ar - mi*ai, mr*ai + mi*ar). Adding the negated product is the
-/// same IEEE operation as subtracting it, so this is the scalar formula exactly.
-inline __m128d product(const Entry& m, __m128d a) {
-    __m128d swapped = _mm_shuffle_pd(a, a, 1);
-    return _mm_add_pd(_mm_mul_pd(m.re, a), _mm_mul_pd(m.im, swapped));
-}
-
 /// Inserts a zero bit at position `bit` of `value`.
 inline std::size_t insert_zero(std::size_t value, std::size_t bit) {
     std::size_t low = value & ((std::size_t{1} << bit) - 1);
@@ -33,7 +18,195 @@ inline std::size_t insert_zero(std::size_t value, std::size_t bit) {
 
 inline double* as_doubles(Complex* amps) { return reinterpret_cast<double*>(amps); }
 
+/// Splits the groups [begin, end) into runs that stay within one span of 2^low groups,
+/// whose base indices base(g) are therefore consecutive, and calls body(base, run).
+template <class Base, class Body>
+inline void for_each_run(std::size_t begin, std::size_t end, std::size_t low, Base&& base, Body&& body) {
+    const std::size_t span = std::size_t{1} << low;
+    for (std::size_t g = begin; g < end;) {
+        std::size_t run = std::min(end - g, span - (g & (span - 1)));
+        body(base(g), run);
+        g += run;
+    }
+}
+
+// ---- SSE2: one complex number per register. ----
+
+/// A matrix entry as (mr, mr) and (-mi, mi): m*a = re*a + im*swap(a), which adds the
+/// negated product instead of subtracting it, the same IEEE operation.
+struct Entry2 {
+    __m128d re;
+    __m128d im;
+};
+
+inline Entry2 entry2(double re, double im) { return {_mm_set1_pd(re), _mm_set_pd(im, -im)}; }
+
+inline __m128d product2(const Entry2& m, __m128d a, __m128d swapped) {
+    return _mm_add_pd(_mm_mul_pd(m.re, a), _mm_mul_pd(m.im, swapped));
+}
+
+inline __m128d swap2(__m128d a) { return _mm_shuffle_pd(a, a, 1); }
+
+void one_qubit_sse2(double* d, std::size_t target, const Matrix2& m, std::size_t begin, std::size_t end) {
+    const Entry2 e[4] = {entry2(m.re[0], m.im[0]), entry2(m.re[1], m.im[1]), entry2(m.re[2], m.im[2]),
+                         entry2(m.re[3], m.im[3])};
+    const std::size_t stride = std::size_t{1} << target;
+    for_each_run(begin, end, target, [&](std::size_t g) { return insert_zero(g, target); },
+                 [&](std::size_t i, std::size_t run) {
+                     double* x = d + 2 * i;
+                     double* y = d + 2 * (i + stride);
+                     for (std::size_t k = 0; k < 2 * run; k += 2) {
+                         __m128d a0 = _mm_load_pd(x + k), a1 = _mm_load_pd(y + k);
+                         __m128d s0 = swap2(a0), s1 = swap2(a1);
+                         _mm_store_pd(x + k, _mm_add_pd(product2(e[0], a0, s0), product2(e[1], a1, s1)));
+                         _mm_store_pd(y + k, _mm_add_pd(product2(e[2], a0, s0), product2(e[3], a1, s1)));
+                     }
+                 });
+}
+
+void two_qubit_sse2(double* d, std::size_t a, std::size_t b, const Matrix4& m, std::size_t begin, std::size_t end) {
+    Entry2 e[16];
+    for (int k = 0; k < 16; ++k) e[k] = entry2(m.re[k], m.im[k]);
+    const std::size_t low = std::min(a, b), high = std::max(a, b);
+    const std::size_t offset[4] = {0, std::size_t{2} << b, std::size_t{2} << a, (std::size_t{2} << a) + (std::size_t{2} << b)};
+    for_each_run(begin, end, low, [&](std::size_t g) { return insert_zero(insert_zero(g, low), high); },
+                 [&](std::size_t i, std::size_t run) {
+                     double* base = d + 2 * i;
+                     for (std::size_t k = 0; k < 2 * run; k += 2) {
+                         __m128d old[4], swapped[4];
+                         for (int c = 0; c < 4; ++c) {
+                             old[c] = _mm_load_pd(base + k + offset[c]);
+                             swapped[c] = swap2(old[c]);
+                         }
+                         for (int r = 0; r < 4; ++r) {
+                             __m128d sum = product2(e[4 * r], old[0], swapped[0]);
+                             for (int c = 1; c < 4; ++c)
+                                 sum = _mm_add_pd(sum, product2(e[4 * r + c], old[c], swapped[c]));
+                             _mm_store_pd(base + k + offset[r], sum);
+                         }
+                     }
+                 });
+}
+
+// ---- AVX: two complex numbers per register, same operations lane by lane. ----
+
+#define QELIX_AVX __attribute__((target("avx")))
+
+struct Entry4 {
+    __m256d re;
+    __m256d im;
+};
+
+/// Lane 0 holds entry (re0, im0), lane 1 entry (re1, im1).
+QELIX_AVX inline Entry4 entry4(double re0, double im0, double re1, double im1) {
+    return {_mm256_set_pd(re1, re1, re0, re0), _mm256_set_pd(im1, -im1, im0, -im0)};
+}
+
+QELIX_AVX inline __m256d product4(const Entry4& m, __m256d a, __m256d swapped) {
+    return _mm256_add_pd(_mm256_mul_pd(m.re, a), _mm256_mul_pd(m.im, swapped));
+}
+
+QELIX_AVX inline __m256d swap4(__m256d a) { return _mm256_permute_pd(a, 0b0101); }
+
+QELIX_AVX void one_qubit_avx(double* d, std::size_t target, const Matrix2& m, std::size_t begin, std::size_t end) {
+    if (target == 0) {
+        // A pair is one register (a0, a1). Lane 0 computes m00*a0 + m01*a1, lane 1
+        // m11*a1 + m10*a0: the same sum, as IEEE addition is commutative.
+        const Entry4 diagonal = entry4(m.re[0], m.im[0], m.re[3], m.im[3]);
+        const Entry4 cross = entry4(m.re[1], m.im[1], m.re[2], m.im[2]);
+        for (std::size_t p = begin; p < end; ++p) {
+            double* x = d + 4 * p;
+            __m256d v = _mm256_loadu_pd(x);
+            __m256d crossed = _mm256_permute2f128_pd(v, v, 1);
+            _mm256_storeu_pd(x, _mm256_add_pd(product4(diagonal, v, swap4(v)), product4(cross, crossed, swap4(crossed))));
+        }
+        return;
+    }
+    // Two neighbouring pairs per register: lanes are independent pairs.
+    const Entry4 e[4] = {entry4(m.re[0], m.im[0], m.re[0], m.im[0]), entry4(m.re[1], m.im[1], m.re[1], m.im[1]),
+                         entry4(m.re[2], m.im[2], m.re[2], m.im[2]), entry4(m.re[3], m.im[3], m.re[3], m.im[3])};
+    const std::size_t stride = std::size_t{1} << target;
+    for (std::size_t g = begin; g < end;) {
+        std::size_t run = std::min(end - g, stride - (g & (stride - 1)));
+        std::size_t i = insert_zero(g, target);
+        double* x = d + 2 * i;
+        double* y = d + 2 * (i + stride);
+        std::size_t k = 0;
+        for (; k + 2 <= run; k += 2) {
+            __m256d a0 = _mm256_loadu_pd(x + 2 * k), a1 = _mm256_loadu_pd(y + 2 * k);
+            __m256d s0 = swap4(a0), s1 = swap4(a1);
+            _mm256_storeu_pd(x + 2 * k, _mm256_add_pd(product4(e[0], a0, s0), product4(e[1], a1, s1)));
+            _mm256_storeu_pd(y + 2 * k, _mm256_add_pd(product4(e[2], a0, s0), product4(e[3], a1, s1)));
+        }
+        // A block boundary inside a run can leave one pair over.
+        if (k < run) one_qubit_sse2(d, target, m, g + k, g + run);
+        g += run;
+    }
+}
+
+QELIX_AVX void two_qubit_avx(double* d, std::size_t a, std::size_t b, const Matrix4& m, std::size_t begin,
+                             std::size_t end) {
+    const std::size_t low = std::min(a, b), high = std::max(a, b);
+    const std::size_t offset[4] = {0, std::size_t{2} << b, std::size_t{2} << a,
+                                   (std::size_t{2} << a) + (std::size_t{2} << b)};
+    if (low == 0) {
+        // Neighbouring quadruples are not adjacent in memory: broadcast each old amplitude
+        // to both lanes and let lane 0 compute row r, lane 1 row r + 1.
+        Entry4 e[2][4];
+        for (int half = 0; half < 2; ++half)
+            for (int c = 0; c < 4; ++c)
+                e[half][c] = entry4(m.re[8 * half + c], m.im[8 * half + c], m.re[8 * half + 4 + c],
+                                    m.im[8 * half + 4 + c]);
+        for (std::size_t g = begin; g < end; ++g) {
+            double* base = d + 2 * insert_zero(insert_zero(g, low), high);
+            __m256d old[4], swapped[4];
+            for (int c = 0; c < 4; ++c) {
+                old[c] = _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(base + offset[c]));
+                swapped[c] = swap4(old[c]);
+            }
+            for (int half = 0; half < 2; ++half) {
+                __m256d sum = product4(e[half][0], old[0], swapped[0]);
+                for (int c = 1; c < 4; ++c) sum = _mm256_add_pd(sum, product4(e[half][c], old[c], swapped[c]));
+                _mm_store_pd(base + offset[2 * half], _mm256_castpd256_pd128(sum));
+                _mm_store_pd(base + offset[2 * half + 1], _mm256_extractf128_pd(sum, 1));
+            }
+        }
+        return;
+    }
+    Entry4 e[16];
+    for (int k = 0; k < 16; ++k) e[k] = entry4(m.re[k], m.im[k], m.re[k], m.im[k]);
+    // Two neighbouring quadruples per register: lanes are independent quadruples.
+    const std::size_t span = std::size_t{1} << low;
+    for (std::size_t g = begin; g < end;) {
+        std::size_t run = std::min(end - g, span - (g & (span - 1)));
+        double* base = d + 2 * insert_zero(insert_zero(g, low), high);
+        std::size_t k = 0;
+        for (; k + 2 <= run; k += 2) {
+            __m256d old[4], swapped[4];
+            for (int c = 0; c < 4; ++c) {
+                old[c] = _mm256_loadu_pd(base + 2 * k + offset[c]);
+                swapped[c] = swap4(old[c]);
+            }
+            for (int r = 0; r < 4; ++r) {
+                __m256d sum = product4(e[4 * r], old[0], swapped[0]);
+                for (int c = 1; c < 4; ++c) sum = _mm256_add_pd(sum, product4(e[4 * r + c], old[c], swapped[c]));
+                _mm256_storeu_pd(base + 2 * k + offset[r], sum);
+            }
+        }
+        // A block boundary inside a run can leave one quadruple over.
+        if (k < run) two_qubit_sse2(d, a, b, m, g + k, g + run);
+        g += run;
+    }
+}
+
+#undef QELIX_AVX
+
 }  // namespace
+
+KernelPath best_kernel_path() {
+    static const KernelPath path = __builtin_cpu_supports("avx") ? KernelPath::Avx : KernelPath::Sse2;
+    return path;
+}
 
 Matrix2 matrix2_of(const Gate& gate) {
     if (gate.num_qubits != 1 || gate.matrix.size() != 4)
@@ -57,59 +230,20 @@ Matrix4 matrix4_of(const Gate& gate) {
     return m;
 }
 
-void apply_one_qubit_kernel(Complex* amps, std::size_t target, const Matrix2& m, std::size_t begin,
-                            std::size_t end) {
-    const Entry m00 = entry(m.re[0], m.im[0]), m01 = entry(m.re[1], m.im[1]);
-    const Entry m10 = entry(m.re[2], m.im[2]), m11 = entry(m.re[3], m.im[3]);
-    double* d = as_doubles(amps);
-    auto pair = [&](std::size_t i, std::size_t j) {
-        __m128d a0 = _mm_load_pd(d + 2 * i);
-        __m128d a1 = _mm_load_pd(d + 2 * j);
-        _mm_store_pd(d + 2 * i, _mm_add_pd(product(m00, a0), product(m01, a1)));
-        _mm_store_pd(d + 2 * j, _mm_add_pd(product(m10, a0), product(m11, a1)));
-    };
-    if (target == 0) {
-        for (std::size_t p = begin; p < end; ++p) pair(2 * p, 2 * p + 1);
-        return;
-    }
-    const std::size_t stride = std::size_t{1} << target;
-    for (std::size_t p = begin; p < end;) {
-        // Pairs numbered within one half-chunk have consecutive indices.
-        std::size_t offset = p & (stride - 1);
-        std::size_t run = std::min(end - p, stride - offset);
-        std::size_t i = insert_zero(p, target);
-        for (std::size_t k = 0; k < run; ++k) pair(i + k, i + k + stride);
-        p += run;
-    }
+void apply_one_qubit_kernel(Complex* amps, std::size_t target, const Matrix2& m, std::size_t begin, std::size_t end,
+                            KernelPath path) {
+    if (path == KernelPath::Avx)
+        one_qubit_avx(as_doubles(amps), target, m, begin, end);
+    else
+        one_qubit_sse2(as_doubles(amps), target, m, begin, end);
 }
 
 void apply_two_qubit_kernel(Complex* amps, std::size_t a, std::size_t b, const Matrix4& m, std::size_t begin,
-                            std::size_t end) {
-    Entry e[16];
-    for (int k = 0; k < 16; ++k) e[k] = entry(m.re[k], m.im[k]);
-    const std::size_t low = std::min(a, b), high = std::max(a, b);
-    const std::size_t bit_a = std::size_t{1} << a, bit_b = std::size_t{1} << b;
-    const std::size_t low_span = std::size_t{1} << low;
-    double* d = as_doubles(amps);
-    auto quad = [&](std::size_t i) {
-        double* p[4] = {d + 2 * i, d + 2 * (i | bit_b), d + 2 * (i | bit_a), d + 2 * (i | bit_a | bit_b)};
-        __m128d old[4] = {_mm_load_pd(p[0]), _mm_load_pd(p[1]), _mm_load_pd(p[2]), _mm_load_pd(p[3])};
-        for (int r = 0; r < 4; ++r) {
-            __m128d sum = product(e[4 * r], old[0]);
-            sum = _mm_add_pd(sum, product(e[4 * r + 1], old[1]));
-            sum = _mm_add_pd(sum, product(e[4 * r + 2], old[2]));
-            sum = _mm_add_pd(sum, product(e[4 * r + 3], old[3]));
-            _mm_store_pd(p[r], sum);
-        }
-    };
-    for (std::size_t q = begin; q < end;) {
-        // Quadruples numbered within one low-bit span have consecutive base indices.
-        std::size_t offset = q & (low_span - 1);
-        std::size_t run = std::min(end - q, low_span - offset);
-        std::size_t i = insert_zero(insert_zero(q, low), high);
-        for (std::size_t k = 0; k < run; ++k) quad(i + k);
-        q += run;
-    }
+                            std::size_t end, KernelPath path) {
+    if (path == KernelPath::Avx)
+        two_qubit_avx(as_doubles(amps), a, b, m, begin, end);
+    else
+        two_qubit_sse2(as_doubles(amps), a, b, m, begin, end);
 }
 
 }  // namespace qelix

@@ -27,13 +27,22 @@ Matrix4 matrix4_of(const Gate& gate);
 // column order, of products (mr*ar - mi*ai) + i(mr*ai + mi*ar), computed from the
 // old group before any member is stored.
 
+// The vector paths perform the same IEEE operations on the same operands in the same
+// order, so every path gives bitwise the same amplitudes; only the speed differs.
+
+/// Instruction-set paths of the kernels.
+enum class KernelPath { Sse2, Avx };
+/// The fastest path this processor runs.
+KernelPath best_kernel_path();
+
 /// Applies `m` to the pairs (i, i + 2^target) numbered [begin, end) in index order.
-void apply_one_qubit_kernel(Complex* amps, std::size_t target, const Matrix2& m, std::size_t begin,
-                            std::size_t end);
+/// `amps` must be 16-byte aligned.
+void apply_one_qubit_kernel(Complex* amps, std::size_t target, const Matrix2& m, std::size_t begin, std::size_t end,
+                            KernelPath path = best_kernel_path());
 
 /// Applies `m` to the quadruples of targets (a, b) numbered [begin, end) in index
 /// order; local index 2*bit_a + bit_b (the first target is the high local bit).
 void apply_two_qubit_kernel(Complex* amps, std::size_t a, std::size_t b, const Matrix4& m, std::size_t begin,
-                            std::size_t end);
+                            std::size_t end, KernelPath path = best_kernel_path());
 
 }  // namespace qelix

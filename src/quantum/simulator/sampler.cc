@@ -5,6 +5,11 @@
 
 namespace qelix {
 
+namespace {
+/// Most buckets of the guide table: 512 KiB of guide, which stays in cache.
+constexpr std::size_t MAX_BUCKET_BITS = 16;
+}  // namespace
+
 Sampler::Sampler(Probabilities probabilities) : sums_(std::move(probabilities)) {
     std::span<double> values = sums_.values();
     double sum = 0.0;
@@ -16,16 +21,30 @@ Sampler::Sampler(Probabilities probabilities) : sums_(std::move(probabilities)) 
         // stop there. Searching only the prefix before it keeps the search well defined.
         if (std::isnan(sum) && searchable_ == values.size()) searchable_ = k;
     }
+    // Probabilities are non-negative, so the sums never decrease: one pass fills the guide.
+    const std::size_t bits = std::min<std::size_t>(sums_.num_qubits(), MAX_BUCKET_BITS);
+    const std::size_t buckets = std::size_t{1} << bits;
+    guide_.resize(buckets + 1);
+    std::size_t k = 0;
+    for (std::size_t j = 0; j <= buckets; ++j) {
+        const double edge = std::ldexp(static_cast<double>(j), -static_cast<int>(bits));
+        while (k < searchable_ && !(values[k] > edge)) ++k;
+        guide_[j] = k;
+    }
 }
 
 std::uint64_t Sampler::index_for(double r) const {
-    std::span<const double> values = sums_.values();
-    // Probabilities are non-negative, so the running sums never decrease and
-    // upper_bound finds the first sum strictly greater than r.
-    auto end = values.begin() + static_cast<std::ptrdiff_t>(searchable_);
-    auto it = std::upper_bound(values.begin(), end, r);
-    if (it == end) return values.size() - 1;
-    return static_cast<std::uint64_t>(it - values.begin());
+    const double* values = sums_.values().data();
+    const std::size_t buckets = guide_.size() - 1;
+    // r * buckets only shifts the exponent, so the bucket is exact.
+    const auto j = std::min(static_cast<std::size_t>(r * static_cast<double>(buckets)), buckets - 1);
+    // The answer is at least guide_[j]; it is at most guide_[j + 1], whose sum exceeds
+    // (j + 1) / buckets > r, unless that is searchable_ and no sum exceeds r at all.
+    const std::size_t low = guide_[j];
+    const std::size_t high = std::min(guide_[j + 1] + 1, searchable_);
+    const double* it = std::upper_bound(values + low, values + high, r);
+    if (it == values + high) return size() - 1;
+    return static_cast<std::uint64_t>(it - values);
 }
 
 }  // namespace qelix

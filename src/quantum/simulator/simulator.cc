@@ -34,24 +34,8 @@ Result<QuantumResult> run_fast_path(const SimulatorConfig& config, const Circuit
     auto state = StateBuffer::allocate(circuit.num_qubits());
     if (!state) return std::unexpected(state.error());
     state->apply_circuit(circuit, use_parallel(config, circuit));
-    Sampler sampler(std::move(*state).into_probabilities());
     SeededRng rng = make_rng(config);
-
-    const std::vector<std::size_t> measured = measured_qubits(circuit);
-    QuantumResult result{.counts = {},
-                         .num_bits = measured.empty() ? circuit.num_qubits() : measured.size(),
-                         .total_shots = shots};
-    if (sampler.size() <= DENSE_COUNT_LIMIT) {
-        std::vector<std::uint32_t> per_index(sampler.size());
-        for (std::uint32_t shot = 0; shot < shots; ++shot) ++per_index[sampler.index_for(rng.next_f64())];
-        for (std::size_t k = 0; k < per_index.size(); ++k)
-            if (per_index[k] != 0) add_count(result, k, per_index[k], measured, circuit.num_qubits());
-    } else {
-        std::unordered_map<std::uint64_t, std::uint32_t> per_index;
-        for (std::uint32_t shot = 0; shot < shots; ++shot) ++per_index[sampler.index_for(rng.next_f64())];
-        for (const auto& [k, count] : per_index) add_count(result, k, count, measured, circuit.num_qubits());
-    }
-    return result;
+    return sample_counts(std::move(*state), measured_qubits(circuit), shots, rng);
 }
 
 }  // namespace
@@ -92,6 +76,27 @@ std::string outcome_key(std::uint64_t index, const std::vector<std::size_t>& mea
         for (std::size_t i = 0; i < measured.size(); ++i) key[i] = bit(measured[i]);
     }
     return key;
+}
+
+QuantumResult sample_counts(StateBuffer state, const std::vector<std::size_t>& measured, std::uint32_t shots,
+                            SeededRng& rng) {
+    const std::size_t num_qubits = state.num_qubits();
+    Sampler sampler(std::move(state).into_probabilities());
+    QuantumResult result{.counts = {}, .num_bits = measured.empty() ? num_qubits : measured.size(), .total_shots = shots};
+    if (sampler.size() <= DENSE_COUNT_LIMIT) {
+        std::vector<std::uint32_t> per_index(sampler.size());
+        std::size_t distinct = 0;
+        for (std::uint32_t shot = 0; shot < shots; ++shot) distinct += ++per_index[sampler.index_for(rng.next_f64())] == 1;
+        result.counts.reserve(distinct);
+        for (std::size_t k = 0; k < per_index.size(); ++k)
+            if (per_index[k] != 0) add_count(result, k, per_index[k], measured, num_qubits);
+    } else {
+        std::unordered_map<std::uint64_t, std::uint32_t> per_index;
+        for (std::uint32_t shot = 0; shot < shots; ++shot) ++per_index[sampler.index_for(rng.next_f64())];
+        result.counts.reserve(per_index.size());
+        for (const auto& [k, count] : per_index) add_count(result, k, count, measured, num_qubits);
+    }
+    return result;
 }
 
 Result<QuantumResult> run(const SimulatorConfig& config, const Circuit& circuit, std::uint32_t shots) {

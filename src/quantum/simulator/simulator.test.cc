@@ -161,7 +161,8 @@ TEST(Sampler, BinarySearchGivesTheLinearWalksIndex) {
     Probabilities p = probabilities_of(amps, 3);
     std::vector<double> values(p.values().begin(), p.values().end());
     Sampler sampler(std::move(p));
-    std::vector<double> draws = {0.0, 0.1, values[1], 0.2, 0.5, 0.5000000000000001, 0.8999, 0.9, 0.95, 0.9999999};
+    std::vector<double> draws = {0.0,  0.1,  values[1], 0.125, 0.2,  0.25, 0.5, 0.5000000000000001,
+                                 0.75, 0.875, 0.8999,   0.9,   0.95, 0.9999999};
     double sum = 0;
     for (double v : values) draws.push_back(sum += v);
     SeededRng rng = SeededRng::from_seed_u64(5);
@@ -175,6 +176,23 @@ TEST(Sampler, BinarySearchGivesTheLinearWalksIndex) {
     std::vector<double> qv(q.values().begin(), q.values().end());
     Sampler nan_sampler(std::move(q));
     for (double r : {0.0, 0.2, 0.25, 0.3, 0.99}) EXPECT_EQ(nan_sampler.index_for(r), walk(qv, r)) << r;
+}
+
+TEST(Sampler, GuidedSearchOnAStateWiderThanTheGuide) {
+    // 18 qubits: four sums per guide bucket, many of them zero.
+    const std::size_t n = 18;
+    std::vector<Complex> amps(std::size_t{1} << n);
+    for (std::size_t k = 0; k < amps.size(); ++k)
+        if (k % 3 != 0) amps[k] = {std::sin(k * 0.001) * 0.003, 0.0};
+    Probabilities p = probabilities_of(amps, n);
+    std::vector<double> values(p.values().begin(), p.values().end());
+    Sampler sampler(std::move(p));
+    std::vector<double> draws = {0.0, 1.0 / 65536, 0.5, 0.9999999999999999};
+    double sum = 0;
+    for (std::size_t k = 0; k < values.size(); k += 9973) draws.push_back(sum += values[k] * 9973);
+    SeededRng rng = SeededRng::from_seed_u64(6);
+    for (int i = 0; i < 300; ++i) draws.push_back(rng.next_f64());
+    for (double r : draws) ASSERT_EQ(sampler.index_for(r), walk(values, r)) << r;
 }
 
 TEST(Simulator, FastPathCountsEqualTheLinearWalk) {

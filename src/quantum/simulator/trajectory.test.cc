@@ -174,6 +174,38 @@ TEST(Trajectory, AmplitudeDampingJumps) {
     }
 }
 
+TEST(Trajectory, DampingFollowsTheLiteralFormulaBitForBit) {
+    for (std::size_t qubit : {0u, 1u, 2u})
+        for (std::uint64_t seed = 0; seed < 6; ++seed) {
+            StateBuffer s = StateBuffer::allocate(3).value();
+            for (std::size_t k = 0; k < 8; ++k) s.amplitudes()[k] = {std::cos(k + 0.3) / 2, std::sin(2.0 * k) / 3};
+            std::vector<Complex> a(s.amplitudes().begin(), s.amplitudes().end());
+            const double gamma = 0.45;
+            SeededRng rng = SeededRng::from_seed_u64(seed), twin = SeededRng::from_seed_u64(seed);
+            std::vector<NoiseChannel> channels{{ChannelKind::AmplitudeDamping, gamma}};
+            ASSERT_TRUE(apply_channels(s, qubit, channels, rng, false));
+
+            const std::size_t mask = std::size_t{1} << qubit;
+            double p1 = 0;
+            for (std::size_t k = 0; k < 8; ++k)
+                if (k & mask) p1 += a[k].real() * a[k].real() + a[k].imag() * a[k].imag();
+            const double u = twin.next_f64(), pj = gamma * p1;
+            for (std::size_t i = 0; i < 8; ++i) {
+                if (i & mask) continue;
+                const std::size_t j = i | mask;
+                if (pj > u) {
+                    a[i] = {a[j].real() / std::sqrt(p1), a[j].imag() / std::sqrt(p1)};
+                    a[j] = {0, 0};
+                } else {
+                    const double norm = std::sqrt(1 - pj), keep = std::sqrt(1 - gamma);
+                    a[i] = {a[i].real() / norm, a[i].imag() / norm};
+                    a[j] = {a[j].real() * keep / norm, a[j].imag() * keep / norm};
+                }
+            }
+            for (std::size_t k = 0; k < 8; ++k) ASSERT_EQ(s.amplitudes()[k], a[k]) << qubit << " " << seed << " " << k;
+        }
+}
+
 TEST(Trajectory, NaNProbabilitiesNeverFireOrSpoilTheState) {
     for (ChannelKind kind : {ChannelKind::Depolarizing, ChannelKind::AmplitudeDamping, ChannelKind::PhaseDamping,
                              ChannelKind::BitFlip, ChannelKind::PhaseFlip}) {

@@ -1,0 +1,142 @@
+#include "python/convert.h"
+#include "python/errors.h"
+#include "python/method.h"
+#include "python/simulation.h"
+
+namespace qelix::py {
+
+namespace {
+
+/// Runs a query on the result under a shared borrow.
+template <class F>
+PyObject* query(PyObject* self, F&& body) {
+    return guarded([&] {
+        PyQuantumResult& r = self_of<PyQuantumResult>(self);
+        SharedBorrow read(r.borrow);
+        return body(r.result);
+    });
+}
+
+PyObject* counts(PyObject* self, void*) noexcept {
+    return query(self, [](const QuantumResult& r) {
+        nb::dict out;
+        for (const auto& [state, count] : r.counts) out[nb::str(state.data(), state.size())] = nb::int_(count);
+        return out.release().ptr();
+    });
+}
+
+PyObject* total_shots(PyObject* self, void*) noexcept {
+    return query(self, [](const QuantumResult& r) { return PyLong_FromUnsignedLong(r.total_shots); });
+}
+
+PyObject* probability(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
+    static const Parameters<1> params("probability", {"state"}, 1);
+    return guarded([&] {
+        auto a = params.bind(args, kwargs);
+        PyQuantumResult& r = self_of<PyQuantumResult>(self);
+        SharedBorrow read(r.borrow);
+        return PyFloat_FromDouble(r.result.probability(std::string(to_text(a[0], "state"))));
+    });
+}
+
+PyObject* most_probable(PyObject* self, PyObject*) noexcept {
+    return query(self, [](const QuantumResult& r) {
+        auto [state, count] = r.most_probable();
+        return nb::make_tuple(nb::str(state.data(), state.size()), nb::int_(count)).release().ptr();
+    });
+}
+
+PyObject* histogram_data(PyObject* self, PyObject*) noexcept {
+    return query(self, [](const QuantumResult& r) {
+        nb::list rows;
+        for (const HistogramRow& row : r.histogram_data())
+            rows.append(nb::make_tuple(nb::str(row.state.data(), row.state.size()), nb::int_(row.count),
+                                       nb::float_(row.probability)));
+        return rows.release().ptr();
+    });
+}
+
+PyObject* histogram(PyObject* self, PyObject*) noexcept {
+    return query(self, [](const QuantumResult& r) {
+        r.histogram();
+        Py_RETURN_NONE;
+    });
+}
+
+PyObject* expectation_z(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
+    static const Parameters<1> params("expectation_z", {"qubit"}, 1);
+    return guarded([&] {
+        auto a = params.bind(args, kwargs);
+        PyQuantumResult& r = self_of<PyQuantumResult>(self);
+        SharedBorrow read(r.borrow);
+        return PyFloat_FromDouble(unwrap(r.result.expectation_z(to_index(a[0], "qubit"))));
+    });
+}
+
+PyObject* subscript(PyObject* self, PyObject* key) noexcept {
+    return guarded([&] {
+        PyQuantumResult& r = self_of<PyQuantumResult>(self);
+        SharedBorrow read(r.borrow);
+        auto it = r.result.counts.find(std::string(to_text(key, "state")));
+        return PyLong_FromUnsignedLong(it == r.result.counts.end() ? 0 : it->second);
+    });
+}
+
+Py_ssize_t length(PyObject* self) noexcept {
+    PyObject* n = query(self, [](const QuantumResult& r) { return PyLong_FromSize_t(r.counts.size()); });
+    if (!n) return -1;
+    Py_ssize_t size = PyLong_AsSsize_t(n);
+    Py_DECREF(n);
+    return size;
+}
+
+PyObject* repr(PyObject* self) noexcept {
+    return query(self, [](const QuantumResult& r) { return to_python_text(r.repr()); });
+}
+
+PyObject* str(PyObject* self) noexcept {
+    return query(self, [](const QuantumResult& r) { return to_python_text(r.str()); });
+}
+
+PyMethodDef METHODS[] = {
+    method_def("probability", probability,
+               "probability($self, state)\n--\n\nReturn the observed probability of a basis state."),
+    method_def("most_probable", most_probable,
+               "most_probable($self)\n--\n\nReturn the most probable observed state as `(state, count)`."),
+    method_def("histogram_data", histogram_data,
+               "histogram_data($self)\n--\n\nReturn histogram rows as `(state, count, probability)`."),
+    method_def("histogram", histogram, "histogram($self)\n--\n\nPrint an ASCII histogram to standard output."),
+    method_def("expectation_z", expectation_z,
+               "expectation_z($self, qubit)\n--\n\nReturn the expectation value of Z on the requested measured output "
+               "bit."),
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyGetSetDef PROPERTIES[] = {
+    {"counts", counts, nullptr, "Mapping from measured basis state to observation count.", nullptr},
+    {"total_shots", total_shots, nullptr, "Total number of shots accumulated in this result.", nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+PyType_Slot SLOTS[] = {
+    {Py_tp_methods, METHODS},
+    {Py_tp_getset, PROPERTIES},
+    {Py_tp_repr, reinterpret_cast<void*>(repr)},
+    {Py_tp_str, reinterpret_cast<void*>(str)},
+    {Py_mp_subscript, reinterpret_cast<void*>(subscript)},
+    {Py_mp_length, reinterpret_cast<void*>(length)},
+    {0, nullptr},
+};
+
+}  // namespace
+
+PyObject* new_quantum_result(QuantumResult result) {
+    return nb::cast(PyQuantumResult{std::move(result), {}}).release().ptr();
+}
+
+void bind_quantum_result(nb::module_& m) {
+    nb::class_<PyQuantumResult>(m, "QuantumResult", "Measurement result collected from repeated circuit execution.",
+                                nb::type_slots(SLOTS));
+}
+
+}  // namespace qelix::py

@@ -1,0 +1,42 @@
+// shor_factor: factoring with an emulated order-finding step.
+#include "python/algorithm_config.h"
+#include "python/algorithms.h"
+#include "python/convert.h"
+#include "python/errors.h"
+#include "python/method.h"
+#include "quantum/algorithms/shor.h"
+
+namespace qelix::py {
+
+namespace {
+
+PyObject* shor_factor(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
+    static const Parameters<2> params("shor_factor", {"n", "seed"}, 1);
+    return guarded([&] {
+        auto a = params.bind(args, kwargs);
+        std::uint64_t n = to_index(a[0], "n");
+        SimulatorConfig config = algorithm_config(to_optional_index(a[1], "seed"));
+        ShorResult r = unwrap(qelix::shor_factor(n, config));
+        nb::dict out;
+        out["n"] = nb::int_(r.n);
+        nb::list factors;
+        factors.append(nb::int_(r.factors.first));
+        factors.append(nb::int_(r.factors.second));
+        out["factors"] = factors;
+        out["base_a"] = nb::int_(r.base_a);
+        out["period_r"] = nb::int_(r.period_r);
+        out["period"] = nb::int_(r.period_r);
+        out["attempts"] = nb::int_(r.attempts);
+        out["success"] = nb::bool_(r.success);
+        return out.release().ptr();
+    });
+}
+
+}  // namespace
+
+PyMethodDef& shor_factor_def() {
+    static PyMethodDef def = method_def("shor_factor", shor_factor, "shor_factor(n, seed=None)\n--\n\n");
+    return def;
+}
+
+}  // namespace qelix::py

@@ -1,0 +1,145 @@
+#include <string>
+
+#include "python/circuit.h"
+#include "python/convert.h"
+#include "python/errors.h"
+#include "python/method.h"
+#include "python/simulation.h"
+#include "quantum/simulator/memory.h"
+
+namespace qelix::py {
+
+namespace {
+
+constexpr std::uint32_t DEFAULT_SHOTS = 1000;
+/// Bytes CPython spends per list entry: the slot, plus a float (rounded to its
+/// allocator class) or a pair tuple holding two floats.
+constexpr std::uint64_t FLOAT_ENTRY_BYTES = 8 + 32;
+constexpr std::uint64_t PAIR_ENTRY_BYTES = 8 + 64 + 2 * 32;
+
+/// Refuses, before building anything, a list the system could not hold.
+void check_list_memory(std::size_t entries, std::uint64_t bytes_per_entry) {
+    const std::uint64_t need = entries > UINT64_MAX / bytes_per_entry ? UINT64_MAX : entries * bytes_per_entry;
+    if (!can_provide(need))
+        raise(PyExc_MemoryError, "Insufficient memory for a list of " + std::to_string(entries) + " entries (need " +
+                                     std::to_string(need) + " bytes)");
+}
+
+/// A new list of `size` entries made by `make(k)`.
+template <class Make>
+PyObject* build_list(std::size_t size, Make&& make) {
+    nb::object list = nb::steal(PyList_New(static_cast<Py_ssize_t>(size)));
+    if (!list.is_valid()) throw nb::python_error();
+    for (std::size_t k = 0; k < size; ++k) {
+        PyObject* item = make(k);
+        if (!item) throw nb::python_error();
+        PyList_SET_ITEM(list.ptr(), static_cast<Py_ssize_t>(k), item);
+    }
+    return list.release().ptr();
+}
+
+int init(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
+    static const Parameters<3> params("Simulator", {"seed", "noise", "parallel"}, 0);
+    PyObject* ok = guarded([&] {
+        auto a = params.bind(args, kwargs);
+        SimulatorConfig config;
+        config.seed = to_optional_index(a[0], "seed");
+        if (!absent(a[1])) {
+            // The simulator keeps its own copy: later use of the model object cannot affect it.
+            PyNoiseModel& noise = to_instance<PyNoiseModel>(a[1], "noise");
+            SharedBorrow read(noise.borrow);
+            config.noise = noise.model;
+        }
+        config.parallel = a[2].is_valid() ? to_flag(a[2], "parallel") : true;
+        if (nb::inst_ready(self)) nb::inst_destruct(self);
+        new (nb::inst_ptr<PySimulator>(self)) PySimulator{std::move(config), {}};
+        nb::inst_mark_ready(self);
+        Py_RETURN_NONE;
+    });
+    if (!ok) return -1;
+    Py_DECREF(ok);
+    return 0;
+}
+
+/// Runs `body(config, circuit, args)` under shared borrows of the simulator and the circuit.
+template <std::size_t N, class F>
+PyObject* with_circuit(const Parameters<N>& params, PyObject* self, PyObject* args, PyObject* kwargs, F&& body) {
+    return guarded([&] {
+        auto a = params.bind(args, kwargs);
+        PySimulator& sim = self_of<PySimulator>(self);
+        SharedBorrow read_sim(sim.borrow);
+        PyCircuit& circuit = to_instance<PyCircuit>(a[0], "circuit");
+        SharedBorrow read_circuit(circuit.borrow);
+        return body(sim.config, circuit.circuit, a);
+    });
+}
+
+PyObject* run(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
+    static const Parameters<2> params("run", {"circuit", "shots"}, 1);
+    return with_circuit(params, self, args, kwargs, [](const SimulatorConfig& config, const Circuit& c, auto& a) {
+        // An omitted shot count means 1000; an explicit None is refused like any non-integer.
+        std::uint32_t shots = a[1].is_valid() ? to_u32(a[1], "shots") : DEFAULT_SHOTS;
+        return new_quantum_result(unwrap(qelix::run(config, c, shots)));
+    });
+}
+
+PyObject* statevector(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
+    static const Parameters<1> params("statevector", {"circuit"}, 1);
+    return with_circuit(params, self, args, kwargs, [](const SimulatorConfig& config, const Circuit& c, auto&) {
+        StateBuffer state = unwrap(qelix::statevector(config, c));
+        check_list_memory(state.size(), PAIR_ENTRY_BYTES);
+        std::span<const Complex> amps = state.amplitudes();
+        return build_list(amps.size(), [&](std::size_t k) {
+            PyObject* re = PyFloat_FromDouble(amps[k].real());
+            PyObject* im = re ? PyFloat_FromDouble(amps[k].imag()) : nullptr;
+            PyObject* pair = im ? PyTuple_New(2) : nullptr;
+            if (!pair) {
+                Py_XDECREF(re);
+                Py_XDECREF(im);
+                return static_cast<PyObject*>(nullptr);
+            }
+            PyTuple_SET_ITEM(pair, 0, re);
+            PyTuple_SET_ITEM(pair, 1, im);
+            return pair;
+        });
+    });
+}
+
+PyObject* probabilities(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
+    static const Parameters<1> params("probabilities", {"circuit"}, 1);
+    return with_circuit(params, self, args, kwargs, [](const SimulatorConfig& config, const Circuit& c, auto&) {
+        Probabilities p = unwrap(qelix::probabilities(config, c));
+        check_list_memory(p.size(), FLOAT_ENTRY_BYTES);
+        return build_list(p.size(), [&](std::size_t k) { return PyFloat_FromDouble(p[k]); });
+    });
+}
+
+PyObject* repr(PyObject*) noexcept { return PyUnicode_FromString("Simulator(StateVector)"); }
+
+PyMethodDef METHODS[] = {
+    method_def("run", run, "run($self, circuit, shots=1000)\n--\n\nRun a circuit for `shots` executions."),
+    method_def("statevector", statevector,
+               "statevector($self, circuit)\n--\n\nReturn the final noiseless state vector as `(real, imag)` tuples."),
+    method_def("probabilities", probabilities,
+               "probabilities($self, circuit)\n--\n\nReturn the basis-state probabilities for a noiseless circuit."),
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyType_Slot SLOTS[] = {
+    {Py_tp_init, reinterpret_cast<void*>(init)},
+    {Py_tp_methods, METHODS},
+    {Py_tp_repr, reinterpret_cast<void*>(repr)},
+    {Py_tp_str, reinterpret_cast<void*>(repr)},
+    {0, nullptr},
+};
+
+}  // namespace
+
+void bind_simulator(nb::module_& m) {
+    nb::class_<PySimulator>(m, "Simulator",
+                            "Simulator(seed=None, noise=None, parallel=True)\n--\n\nState-vector quantum simulator with "
+                            "optional Monte Carlo noise.",
+                            nb::type_slots(SLOTS));
+}
+
+}  // namespace qelix::py

@@ -1,0 +1,14 @@
+#pragma once
+#include <span>
+
+#include "quantum/circuit/error.h"
+#include "quantum/circuit/gate.h"
+
+namespace qelix {
+
+/// In-place unscaled inverse discrete Fourier transform of a power-of-two length:
+/// out[x] = sum over j of in[j] * e^(+2*pi*i*j*x/N). Deterministic: the same input
+/// gives bitwise the same output. A length that is not a power of two is a fault.
+void inverse_fft(std::span<Complex> data);
+
+}  // namespace qelix
