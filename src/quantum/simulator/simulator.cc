@@ -2,6 +2,7 @@
 
 #include <variant>
 
+#include "quantum/simulator/mps_route.h"
 #include "quantum/simulator/sampler.h"
 #include "quantum/simulator/trajectory.h"
 
@@ -11,18 +12,6 @@ namespace {
 
 /// Counts per basis index are kept in a flat table up to this many states.
 constexpr std::size_t DENSE_COUNT_LIMIT = std::size_t{1} << 22;
-
-/// The bond limit when the request goes to the matrix-product-state engine.
-std::optional<std::size_t> mps_bond_limit(const Backend& backend, const Circuit& circuit) {
-    if (backend.kind == BackendKind::Mps) return backend.max_bond_dim;
-    if (backend.kind == BackendKind::Auto && circuit.num_qubits() > AUTO_MAX_STATEVECTOR_QUBITS)
-        return AUTO_MAX_BOND_DIM;
-    return std::nullopt;
-}
-
-QuantumError mps_unavailable() {
-    return QuantumError::simulation("matrix-product-state backend is not available in this build");
-}
 
 /// Adds `count` shots of basis index `index` to the result under its key.
 void add_count(QuantumResult& result, std::uint64_t index, std::uint32_t count,
@@ -101,7 +90,7 @@ QuantumResult sample_counts(StateBuffer state, const std::vector<std::size_t>& m
 
 Result<QuantumResult> run(const SimulatorConfig& config, const Circuit& circuit, std::uint32_t shots) {
     if (shots == 0) return std::unexpected(QuantumError::invalid_shots(0));
-    if (mps_bond_limit(config.backend, circuit)) return std::unexpected(mps_unavailable());
+    if (auto bond = mps_bond_limit(config.backend, circuit)) return run_mps(config, circuit, shots, *bond);
     const bool noisy = !config.noise.is_ideal();
     if (noisy || needs_trajectories(circuit)) {
         SeededRng rng = make_rng(config);
@@ -116,7 +105,7 @@ Result<StateBuffer> statevector(const SimulatorConfig& config, const Circuit& ci
     if (needs_trajectories(circuit))
         return std::unexpected(
             QuantumError::simulation("statevector is unavailable for circuits with mid-circuit measurements"));
-    if (mps_bond_limit(config.backend, circuit)) return std::unexpected(mps_unavailable());
+    if (auto bond = mps_bond_limit(config.backend, circuit)) return statevector_mps(circuit, *bond);
     auto state = StateBuffer::allocate(circuit.num_qubits());
     if (!state) return state;
     state->apply_circuit(circuit, use_parallel(config, circuit));
