@@ -17,7 +17,9 @@ def bell(measure=True):
 
 def test_class_surface():
     assert qelix.Simulator.__module__ == "qelix"
-    assert qelix.Simulator.__text_signature__ == "(seed=None, noise=None, parallel=True)"
+    assert qelix.Simulator.__text_signature__ == (
+        '(seed=None, noise=None, parallel=True, backend="statevector", max_bond_dim=64)'
+    )
     assert qelix.Simulator.__doc__ == "State-vector quantum simulator with optional Monte Carlo noise."
     assert str(inspect.signature(qelix.Simulator.run)) == "(self, /, circuit, shots=1000)"
     assert qelix.Simulator.run.__doc__ == "Run a circuit for `shots` executions."
