@@ -110,6 +110,18 @@ def main():
             "h q[0];\nmeasure q[0] -> c[0];\nif(c==1) x q[1];\nmeasure q[1] -> c[1];\n")
         print("conditional X on the measured bit:", sim.run(conditional, shots=1000))
 
+    section("A 100-qubit GHZ state as a matrix-product state")
+    ghz = qelix.Circuit(100)
+    ghz.h(0)
+    for q in range(99):
+        ghz.cx(q, q + 1)
+    ghz.measure_all()
+    chain = qelix.Simulator(seed=7, backend="mps", max_bond_dim=64)
+    ghz_result = chain.run(ghz, shots=10_000)
+    # 2^100 amplitudes would never fit; the chain keeps bonds of dimension 2.
+    print(chain)
+    print(ghz_result)
+
     algorithms()
 
     section("Variational eigensolver for hydrogen")
