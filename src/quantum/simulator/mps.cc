@@ -1,10 +1,12 @@
 #include "quantum/simulator/mps.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 #include <string>
 #include <variant>
 
+#include "quantum/simulator/memory.h"
 #include "quantum/simulator/mps_split.h"
 
 namespace qelix {
@@ -21,6 +23,14 @@ void check_matrix(const Gate& gate, std::size_t entries) {
     if (gate.matrix.size() != entries)
         throw InternalFault("gate '" + gate.name + "' carries " + std::to_string(gate.matrix.size()) +
                             " matrix entries, expected " + std::to_string(entries));
+}
+
+/// Work memory of one split between bonds `left` and `right`, saturating at 2^64 - 1.
+std::uint64_t split_bytes(std::size_t left, std::size_t right) {
+    constexpr std::uint64_t MATRICES = 5;
+    const unsigned __int128 bytes = (unsigned __int128)MATRICES * AMPLITUDE_BYTES * (2 * (unsigned __int128)left) *
+                                    (2 * (unsigned __int128)right);
+    return bytes > UINT64_MAX ? UINT64_MAX : std::uint64_t(bytes);
 }
 
 Complex mul(const Complex& x, const Complex& y) {
@@ -112,14 +122,18 @@ Status MpsState::apply_adjacent(std::size_t site, const Gate& gate) {
     check_matrix(gate, 16);
     SiteTensor& a = sites_[site];
     SiteTensor& b = sites_[site + 1];
+    // The split works on a few (2L) x (2R) matrices at once: the contraction, the gated
+    // copy, the decomposition's copy and its two factors. Large bond limits let them grow
+    // past what the machine has, so they are checked before anything is allocated.
+    const std::uint64_t bytes = split_bytes(a.left, b.right);
+    if (!can_provide(bytes)) return std::unexpected(QuantumError::insufficient_memory(num_qubits(), bytes));
     try {
         auto pair = split_pair(a, b, gate, max_bond_dim_);
         if (!pair) return std::unexpected(pair.error());
         a = std::move(pair->first);
         b = std::move(pair->second);
     } catch (const std::bad_alloc&) {
-        // The work matrix of the split is the largest allocation; report what it needed.
-        return std::unexpected(QuantumError::insufficient_memory(num_qubits(), 16 * (2 * a.left) * (2 * b.right)));
+        return std::unexpected(QuantumError::insufficient_memory(num_qubits(), bytes));
     }
     return {};
 }

@@ -110,7 +110,9 @@ TEST(Mps, ProductStatesKeepBondOne) {
     for (int i = 0; i < 60; ++i) {
         ASSERT_TRUE(c.u3(rng.gen_range_u64(0, 10), rng.next_f64() * 3, rng.next_f64() * 3, rng.next_f64() * 3));
         // SWAPs (and the routing SWAPs they need) only reorder a product state.
-        if (i % 10 == 9) ASSERT_TRUE(c.swap(rng.gen_range_u64(0, 5), rng.gen_range_u64(5, 10)));
+        if (i % 10 == 9) {
+            ASSERT_TRUE(c.swap(rng.gen_range_u64(0, 5), rng.gen_range_u64(5, 10)));
+        }
     }
     for (std::size_t limit : {1, 2, 64}) EXPECT_EQ(run_mps(c, limit).largest_bond(), 1u) << limit;
     // Entangling gates that cancel leave no bond behind either.
