@@ -7,7 +7,8 @@
 
 Each figure is the median of a few runs, reported with its ratio to a baseline measured
 in the same run: the state-vector backend on the 20-qubit version of the same circuit
-(the widest it handles in comparable time).
+(the widest it handles in comparable time). The state-vector baseline may use both cores
+(parallel kernels from 16 qubits); the matrix-product state runs on one.
 """
 import random
 import statistics
@@ -48,19 +49,22 @@ def brick(n, layers=BRICK_LAYERS, seed=2024):
 
 
 def median_seconds(fn):
-    times = []
+    """Median wall time and median CPU time of this process (the latter is steadier on a busy machine)."""
+    wall, cpu = [], []
     for _ in range(REPEATS):
-        start = time.perf_counter()
+        start, start_cpu = time.perf_counter(), time.process_time()
         fn()
-        times.append(time.perf_counter() - start)
-    return statistics.median(times)
+        wall.append(time.perf_counter() - start)
+        cpu.append(time.process_time() - start_cpu)
+    return statistics.median(wall), statistics.median(cpu)
 
 
 def report(name, ours, baseline, target):
-    verdict = "ok" if ours < target else "OVER TARGET"
-    print(f"{name}: {ours:.3f} s (target < {target} s, {verdict}); "
-          f"state-vector baseline {baseline:.3f} s; ratio {ours / baseline:.2f}x")
-    return ours < target
+    (wall, cpu), (base_wall, _) = ours, baseline
+    verdict = "ok" if wall < target else "OVER TARGET"
+    print(f"{name}: {wall:.3f} s, cpu {cpu:.3f} s (target < {target} s, {verdict}); "
+          f"state-vector baseline {base_wall:.3f} s; ratio {wall / base_wall:.2f}x")
+    return wall < target
 
 
 def main():
