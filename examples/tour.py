@@ -1,4 +1,5 @@
-"""A tour of qelix: build circuits, draw them, simulate them with and without noise, run algorithms."""
+"""A tour of qelix: build circuits, draw them, simulate them with and without noise, exchange them
+as OpenQASM, run algorithms."""
 import math
 import sys
 
@@ -104,11 +105,29 @@ def main():
     mid.measure(1)
     print(mid.draw())
     print(sim.run(mid, shots=1000))
-    if hasattr(qelix, "parse_qasm"):
-        conditional = qelix.parse_qasm(
-            'OPENQASM 2.0;\ninclude "qelib1.inc";\nqreg q[2];\ncreg c[2];\n'
-            "h q[0];\nmeasure q[0] -> c[0];\nif(c==1) x q[1];\nmeasure q[1] -> c[1];\n")
-        print("conditional X on the measured bit:", sim.run(conditional, shots=1000))
+
+    section("OpenQASM 2.0 in and out")
+    source = """OPENQASM 2.0;
+include "qelib1.inc";
+qreg data[2];
+qreg flag[1];
+creg m[1];
+// a user gate with a parameter, expanded inline
+gate entangle(theta) a, b {
+  ry(theta) a;
+  cx a, b;
+}
+entangle(pi / 2) data[0], data[1];
+measure data[1] -> m[0];
+if(m==1) x flag[0];
+"""
+    program = qelix.parse_qasm(source)
+    show(program)
+    print(program.to_qasm())
+    # flag is flipped exactly when data[1] was measured as 1: counts hold only 00 and 11 (m, then
+    # the final measurement of flag).
+    program.measure(2)
+    print("m, flag:", sim.run(program, shots=1000).counts)
 
     section("A 100-qubit GHZ state as a matrix-product state")
     ghz = qelix.Circuit(100)
@@ -140,6 +159,24 @@ def main():
     print(f"angles        gamma {[round(g, 4) for g in qaoa['optimal_gamma']]}, "
           f"beta {[round(b, 4) for b in qaoa['optimal_beta']]}")
 
+    section("Post-quantum cryptography")
+    crypto = qelix.crypto
+    for level in ("level1", "level3", "level5"):
+        public_key, secret_key = crypto.kem_keygen(level)
+        ciphertext, secret = crypto.kem_encapsulate(public_key)
+        agreed = crypto.kem_decapsulate(secret_key, ciphertext) == secret
+        print(f"ML-KEM {level}: public key {len(public_key)} B, ciphertext {len(ciphertext)} B, "
+              f"shared secret agreed: {agreed}")
+    message = b"hello, post-quantum world"
+    for scheme in ("ml_dsa", "slh_dsa"):
+        public_key, secret_key = crypto.sign_keygen(scheme)
+        signature = crypto.sign(secret_key, message)
+        print(f"{scheme}: signature {len(signature)} B, verifies: {crypto.verify(public_key, message, signature)}, "
+              f"on another message: {crypto.verify(public_key, message + b'!', signature)}")
+    print(f"sha3_256(message) = {crypto.sha3_256(message).hex()}")
+    print(f"random bytes from measured qubits: {crypto.random_bytes(16).hex()}")
+    print(f"random_u64() = {crypto.random_u64()}, random_bits(12) = {crypto.random_bits(12)}")
+
     section("Errors are exceptions with clear messages")
     try:
         bell.cx(1, 1)
@@ -151,6 +188,10 @@ def main():
         print(f"ValueError: {error}")
     try:
         qelix.phase_estimation("x")
+    except ValueError as error:
+        print(f"ValueError: {error}")
+    try:
+        qelix.parse_qasm("OPENQASM 2.0;\nqreg q[1];\nrx(1-2) q[0];")
     except ValueError as error:
         print(f"ValueError: {error}")
 

@@ -6,6 +6,7 @@
 #include "python/errors.h"
 #include "python/method.h"
 #include "quantum/circuit/draw.h"
+#include "quantum/qasm/serializer.h"
 
 namespace qelix::py {
 
@@ -182,6 +183,10 @@ PyObject* draw_text(PyObject* self, PyObject*) noexcept {
     return query(self, [](const Circuit& c) { return text(draw(c)); });
 }
 
+PyObject* qasm_text(PyObject* self, PyObject*) noexcept {
+    return query(self, [](const Circuit& c) { return text(to_qasm(c)); });
+}
+
 PyObject* str(PyObject* self) noexcept { return draw_text(self, nullptr); }
 
 PyObject* repr(PyObject* self) noexcept {
@@ -264,6 +269,7 @@ PyMethodDef METHODS[] = {
     method_def("compose", compose,
                "compose($self, other, qubit_mapping)\n--\n\nCompose another circuit onto a mapped set of qubits."),
     method_def("draw", draw_text, "draw($self)\n--\n\nReturn the ASCII circuit diagram."),
+    method_def("to_qasm", qasm_text, "to_qasm($self)\n--\n\nExport the circuit as `OpenQASM` 2.0 source."),
     method_def("__copy__", copy, "__copy__($self)\n--\n\n"),
     method_def("__deepcopy__", deepcopy, "__deepcopy__($self, _memo)\n--\n\n"),
     {nullptr, nullptr, 0, nullptr},

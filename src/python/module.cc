@@ -6,8 +6,10 @@
 
 #include "python/algorithms.h"
 #include "python/circuit.h"
+#include "python/crypto.h"
 #include "python/errors.h"
 #include "python/method.h"
+#include "python/qasm.h"
 #include "python/simulation.h"
 
 namespace nb = nanobind;
@@ -26,11 +28,15 @@ NB_MODULE(qelix, m) {
     bind_noise_model(m);
     export_name(m, "NoiseModel", m.attr("NoiseModel"));
 
+    bind_qasm(m);
+
     // Algorithm functions, kept so the submodule can hold the very same objects.
     PyMethodDef* algorithm_defs[] = {&phase_estimation_def(), &shor_factor_def(), &vqe_hydrogen_def(),
                                      &qaoa_maxcut_def(),      &simon_hidden_xor_def(), &random_walk_def()};
     std::vector<nb::object> algorithm_functions;
     for (PyMethodDef* def : algorithm_defs) algorithm_functions.push_back(add_function(m, *def));
+
+    bind_crypto(m);
 
     nb::module_ algorithms = nb::steal<nb::module_>(PyModule_New("algorithms"));
     if (!algorithms.is_valid()) throw nb::python_error();
