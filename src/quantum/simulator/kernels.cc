@@ -3,6 +3,7 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "quantum/circuit/error.h"
 
@@ -17,6 +18,44 @@ inline std::size_t insert_zero(std::size_t value, std::size_t bit) {
 }
 
 inline double* as_doubles(Complex* amps) { return reinterpret_cast<double*>(amps); }
+
+/// A matrix with exactly one nonzero entry in each row, every other entry exactly zero
+/// in both parts (X, CNOT, SWAP, and diagonal gates such as Z, S, T, Rz, CZ, CRk).
+///
+/// For such a row r with its entry at column c, and a group whose old amplitudes are all
+/// finite, each zero entry contributes a product of signed zeros, so the general sum is
+/// the one nonzero product with signed zeros added before or after it. Whenever that
+/// product p has nonzero finite parts, adding signed zeros leaves it exact: the general
+/// kernel stores exactly p. An entry of exactly 1 (imaginary part ±0) gives p = the old
+/// amplitude itself when its parts are nonzero and finite. Groups that fail either
+/// condition (zero parts, infinities, NaN, overflow) take the general arithmetic, so
+/// every group ends with the same bits as under the general kernel.
+template <int DIM>
+struct Monomial {
+    int column[DIM];
+    /// The entry is exactly 1: the new amplitude is the old one from `column`.
+    bool unit[DIM];
+    /// Unit entry on the diagonal: nothing to store when the check passes.
+    bool unchanged[DIM];
+};
+
+template <int DIM>
+bool monomial_of(const double* re, const double* im, Monomial<DIM>& out) {
+    for (int r = 0; r < DIM; ++r) {
+        int column = -1;
+        for (int c = 0; c < DIM; ++c) {
+            if (re[DIM * r + c] == 0.0 && im[DIM * r + c] == 0.0) continue;
+            if (column >= 0) return false;
+            column = c;
+        }
+        if (column < 0) return false;
+        const double mr = re[DIM * r + column], mi = im[DIM * r + column];
+        out.column[r] = column;
+        out.unit[r] = mr == 1.0 && mi == 0.0;
+        out.unchanged[r] = out.unit[r] && column == r;
+    }
+    return true;
+}
 
 /// Splits the groups [begin, end) into runs that stay within one span of 2^low groups,
 /// whose base indices base(g) are therefore consecutive, and calls body(base, run).
@@ -199,6 +238,95 @@ QELIX_AVX void two_qubit_avx(double* d, std::size_t a, std::size_t b, const Matr
     }
 }
 
+/// Lanes whose parts are finite (not infinite, not NaN).
+QELIX_AVX inline __m256d finite4(__m256d v) {
+    const __m256d abs = _mm256_andnot_pd(_mm256_set1_pd(-0.0), v);
+    return _mm256_cmp_pd(abs, _mm256_set1_pd(INFINITY), _CMP_LT_OQ);
+}
+
+/// Lanes whose parts are nonzero and finite.
+QELIX_AVX inline __m256d regular4(__m256d v) {
+    const __m256d abs = _mm256_andnot_pd(_mm256_set1_pd(-0.0), v);
+    return _mm256_and_pd(_mm256_cmp_pd(abs, _mm256_setzero_pd(), _CMP_GT_OQ),
+                         _mm256_cmp_pd(abs, _mm256_set1_pd(INFINITY), _CMP_LT_OQ));
+}
+
+/// Updates two neighbouring groups (each lane one group) whose local index r sits at
+/// `at[r]`, for a monomial matrix: stores only the rows that change, or, when a lane fails
+/// the conditions of Monomial, every row with the general arithmetic (the same operations
+/// as the dense kernels).
+template <int DIM>
+QELIX_AVX inline void monomial_step(const Monomial<DIM>& mono, const Entry4* e, double* const* at) {
+    __m256d ok = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
+    __m256d old[DIM], fresh[DIM];
+    for (int c = 0; c < DIM; ++c) old[c] = _mm256_loadu_pd(at[c]);
+    for (int c = 0; c < DIM; ++c) ok = _mm256_and_pd(ok, finite4(old[c]));
+    for (int r = 0; r < DIM; ++r) {
+        const __m256d source = old[mono.column[r]];
+        if (mono.unit[r]) {
+            fresh[r] = source;
+        } else {
+            fresh[r] = product4(e[DIM * r + mono.column[r]], source, swap4(source));
+        }
+        ok = _mm256_and_pd(ok, regular4(fresh[r]));
+    }
+    if (_mm256_movemask_pd(ok) == 0xF) {
+        for (int r = 0; r < DIM; ++r)
+            if (!mono.unchanged[r]) _mm256_storeu_pd(at[r], fresh[r]);
+        return;
+    }
+    __m256d swapped[DIM];
+    for (int c = 0; c < DIM; ++c) swapped[c] = swap4(old[c]);
+    for (int r = 0; r < DIM; ++r) {
+        __m256d sum = product4(e[DIM * r], old[0], swapped[0]);
+        for (int c = 1; c < DIM; ++c) sum = _mm256_add_pd(sum, product4(e[DIM * r + c], old[c], swapped[c]));
+        _mm256_storeu_pd(at[r], sum);
+    }
+}
+
+/// One-qubit monomial gate on target >= 1: two neighbouring pairs per register.
+QELIX_AVX void one_qubit_monomial_avx(double* d, std::size_t target, const Matrix2& m, const Monomial<2>& mono,
+                                      std::size_t begin, std::size_t end) {
+    const Entry4 e[4] = {entry4(m.re[0], m.im[0], m.re[0], m.im[0]), entry4(m.re[1], m.im[1], m.re[1], m.im[1]),
+                         entry4(m.re[2], m.im[2], m.re[2], m.im[2]), entry4(m.re[3], m.im[3], m.re[3], m.im[3])};
+    const std::size_t stride = std::size_t{1} << target;
+    for (std::size_t g = begin; g < end;) {
+        std::size_t run = std::min(end - g, stride - (g & (stride - 1)));
+        double* x = d + 2 * insert_zero(g, target);
+        double* rows[2] = {x, x + 2 * stride};
+        std::size_t k = 0;
+        for (; k + 2 <= run; k += 2) {
+            double* const at[2] = {rows[0] + 2 * k, rows[1] + 2 * k};
+            monomial_step<2>(mono, e, at);
+        }
+        if (k < run) one_qubit_sse2(d, target, m, g + k, g + run);
+        g += run;
+    }
+}
+
+/// Two-qubit monomial gate with both targets >= 1: two neighbouring quadruples per register.
+QELIX_AVX void two_qubit_monomial_avx(double* d, std::size_t a, std::size_t b, const Matrix4& m,
+                                      const Monomial<4>& mono, std::size_t begin, std::size_t end) {
+    Entry4 e[16];
+    for (int k = 0; k < 16; ++k) e[k] = entry4(m.re[k], m.im[k], m.re[k], m.im[k]);
+    const std::size_t low = std::min(a, b), high = std::max(a, b);
+    const std::size_t offset[4] = {0, std::size_t{2} << b, std::size_t{2} << a,
+                                   (std::size_t{2} << a) + (std::size_t{2} << b)};
+    const std::size_t span = std::size_t{1} << low;
+    for (std::size_t g = begin; g < end;) {
+        std::size_t run = std::min(end - g, span - (g & (span - 1)));
+        double* base = d + 2 * insert_zero(insert_zero(g, low), high);
+        std::size_t k = 0;
+        for (; k + 2 <= run; k += 2) {
+            double* const at[4] = {base + 2 * k + offset[0], base + 2 * k + offset[1], base + 2 * k + offset[2],
+                                   base + 2 * k + offset[3]};
+            monomial_step<4>(mono, e, at);
+        }
+        if (k < run) two_qubit_sse2(d, a, b, m, g + k, g + run);
+        g += run;
+    }
+}
+
 #undef QELIX_AVX
 
 }  // namespace
@@ -232,7 +360,10 @@ Matrix4 matrix4_of(const Gate& gate) {
 
 void apply_one_qubit_kernel(Complex* amps, std::size_t target, const Matrix2& m, std::size_t begin, std::size_t end,
                             KernelPath path) {
-    if (path == KernelPath::Avx)
+    Monomial<2> mono;
+    if (path == KernelPath::Avx && target > 0 && monomial_of<2>(m.re, m.im, mono))
+        one_qubit_monomial_avx(as_doubles(amps), target, m, mono, begin, end);
+    else if (path != KernelPath::Sse2)
         one_qubit_avx(as_doubles(amps), target, m, begin, end);
     else
         one_qubit_sse2(as_doubles(amps), target, m, begin, end);
@@ -240,7 +371,10 @@ void apply_one_qubit_kernel(Complex* amps, std::size_t target, const Matrix2& m,
 
 void apply_two_qubit_kernel(Complex* amps, std::size_t a, std::size_t b, const Matrix4& m, std::size_t begin,
                             std::size_t end, KernelPath path) {
-    if (path == KernelPath::Avx)
+    Monomial<4> mono;
+    if (path == KernelPath::Avx && a > 0 && b > 0 && monomial_of<4>(m.re, m.im, mono))
+        two_qubit_monomial_avx(as_doubles(amps), a, b, m, mono, begin, end);
+    else if (path != KernelPath::Sse2)
         two_qubit_avx(as_doubles(amps), a, b, m, begin, end);
     else
         two_qubit_sse2(as_doubles(amps), a, b, m, begin, end);
