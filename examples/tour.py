@@ -147,6 +147,24 @@ if(m==1) x flag[0];
     print(f"angles        gamma {[round(g, 4) for g in qaoa['optimal_gamma']]}, "
           f"beta {[round(b, 4) for b in qaoa['optimal_beta']]}")
 
+    section("Post-quantum cryptography")
+    crypto = qelix.crypto
+    for level in ("level1", "level3", "level5"):
+        public_key, secret_key = crypto.kem_keygen(level)
+        ciphertext, secret = crypto.kem_encapsulate(public_key)
+        agreed = crypto.kem_decapsulate(secret_key, ciphertext) == secret
+        print(f"ML-KEM {level}: public key {len(public_key)} B, ciphertext {len(ciphertext)} B, "
+              f"shared secret agreed: {agreed}")
+    message = b"hello, post-quantum world"
+    for scheme in ("ml_dsa", "slh_dsa"):
+        public_key, secret_key = crypto.sign_keygen(scheme)
+        signature = crypto.sign(secret_key, message)
+        print(f"{scheme}: signature {len(signature)} B, verifies: {crypto.verify(public_key, message, signature)}, "
+              f"on another message: {crypto.verify(public_key, message + b'!', signature)}")
+    print(f"sha3_256(message) = {crypto.sha3_256(message).hex()}")
+    print(f"random bytes from measured qubits: {crypto.random_bytes(16).hex()}")
+    print(f"random_u64() = {crypto.random_u64()}, random_bits(12) = {crypto.random_bits(12)}")
+
     section("Errors are exceptions with clear messages")
     try:
         bell.cx(1, 1)

@@ -6,6 +6,7 @@
 
 #include "python/algorithms.h"
 #include "python/circuit.h"
+#include "python/crypto.h"
 #include "python/errors.h"
 #include "python/method.h"
 #include "python/qasm.h"
@@ -34,6 +35,8 @@ NB_MODULE(qelix, m) {
                                      &qaoa_maxcut_def(),      &simon_hidden_xor_def(), &random_walk_def()};
     std::vector<nb::object> algorithm_functions;
     for (PyMethodDef* def : algorithm_defs) algorithm_functions.push_back(add_function(m, *def));
+
+    bind_crypto(m);
 
     nb::module_ algorithms = nb::steal<nb::module_>(PyModule_New("algorithms"));
     if (!algorithms.is_valid()) throw nb::python_error();

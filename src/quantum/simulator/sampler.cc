@@ -25,9 +25,12 @@ Sampler::Sampler(Probabilities probabilities) : sums_(std::move(probabilities)) 
     const std::size_t bits = std::min<std::size_t>(sums_.num_qubits(), MAX_BUCKET_BITS);
     const std::size_t buckets = std::size_t{1} << bits;
     guide_.resize(buckets + 1);
+    // j * 2^-bits is exact, and a multiplication is far cheaper than a call to ldexp
+    // per bucket (which dominated sampling one shot from a small state).
+    const double bucket_width = std::ldexp(1.0, -static_cast<int>(bits));
     std::size_t k = 0;
     for (std::size_t j = 0; j <= buckets; ++j) {
-        const double edge = std::ldexp(static_cast<double>(j), -static_cast<int>(bits));
+        const double edge = static_cast<double>(j) * bucket_width;
         while (k < searchable_ && !(values[k] > edge)) ++k;
         guide_[j] = k;
     }

@@ -1,0 +1,25 @@
+#pragma once
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace qelix::crypto {
+
+/// Fills `out` from the kernel's secure random source; throws InternalFault if it fails,
+/// so callers never proceed with weak or missing bytes.
+void fill_os_random(std::span<std::uint8_t> out);
+
+/// A getrandom-shaped source: fills up to `n` bytes, returns the count or -1 with errno set.
+using RandomSource = ssize_t (*)(void* buffer, std::size_t n, unsigned int flags);
+/// Replaces the source behind fill_os_random (tests inject short reads and failures);
+/// returns the previous one. Not for production use.
+RandomSource swap_random_source_for_testing(RandomSource source);
+
+}  // namespace qelix::crypto
+
+extern "C" {
+/// PQClean's randomness hook: fills `out[0..n)` from the kernel's secure random source, returns 0.
+int PQCLEAN_randombytes(std::uint8_t* out, std::size_t n);
+}

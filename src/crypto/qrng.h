@@ -1,0 +1,39 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "crypto/bytes.h"
+
+namespace qelix::crypto {
+
+/// Runs one batch: `k` (1..8) qubits in equal superposition measured once; returns the
+/// outcome key (one '0'/'1' per qubit, qubit 0 first) or nothing when the run failed.
+using BatchRunner = std::function<std::optional<std::string>(std::size_t k)>;
+
+/// The batch runner of the real source: H on each qubit, measure all, one unseeded
+/// shot on a default simulator (its generator seeded from the operating system).
+BatchRunner simulator_batch_runner();
+
+/// Up to `n` random bits (each 0 or 1) in generation order, from batches of at most 8.
+/// Generation stops early, returning the bits so far, at the first failed batch.
+std::vector<std::uint8_t> generate_bits(std::uint64_t n, const BatchRunner& run);
+
+/// Packs bits into bytes, eight per byte, the first bit of each group in bit 0;
+/// a final incomplete group fills the low bits of one more byte.
+Bytes pack_bits(std::span<const std::uint8_t> bits);
+
+/// Up to `n` bytes: the bits of 8·n generated bits, packed (shorter if generation stopped early).
+Bytes generate_bytes(std::uint64_t n, const BatchRunner& run);
+
+/// 64 generated bits as a little-endian integer (generated bit k is bit k); InternalFault if short.
+std::uint64_t generate_u64(const BatchRunner& run);
+
+/// 256 generated bits packed into 32 bytes; InternalFault if short.
+std::array<std::uint8_t, 32> generate_seed(const BatchRunner& run);
+
+}  // namespace qelix::crypto
