@@ -194,6 +194,8 @@ def case_statevector(contender, n, gates, threads):
         circuit, sim = build_qelix(n, gates, False), qelix.Simulator(seed=1)
         return lambda: sim.statevector_array(circuit)
     if contender == "qiskit-aer":
+        import qiskit_aer  # noqa: F401  (adds QuantumCircuit.save_statevector)
+
         c = build_qiskit(n, gates, False)
         c.save_statevector()
         sim = aer_simulator(threads, method="statevector")
@@ -337,7 +339,8 @@ def case_parse(contender, lines):
         return lambda: qasm2.loads(source)
     from qulacs.converter import convert_QASM_to_qulacs_circuit
 
-    split = source.splitlines()
+    # Its converter accepts neither classical registers nor measurements: same gates without them.
+    split = [line for line in source.splitlines() if not line.startswith(("creg", "measure"))]
     return lambda: convert_QASM_to_qulacs_circuit(split)
 
 
@@ -365,6 +368,7 @@ def case_kernel(contender, n, label, threads):
     if contender == "qelix":
         return ("helper", ["kernel", str(n), name] + [str(q) for q in qs], None)
     if contender == "qiskit-aer":
+        import qiskit_aer  # noqa: F401  (adds QuantumCircuit.save_statevector)
         from qiskit import QuantumCircuit
 
         def circuit(copies):
@@ -409,29 +413,55 @@ def benchmarks(quick):
                       lambda c, t, h, n=n: case_statevector(c, n, rotation_layers(n, 20, seed=n), t), reps(n)))
     n, shots = (8, 1000) if quick else (20, 1_000_000)
     table.append(("Sampling", f"GHZ {n} qubits, {shots:,} shots, counts",
-                  lambda c, t, h: case_sampling(c, n, shots, t), 1 if quick else 5))
+                  lambda c, t, h, n=n, shots=shots: case_sampling(c, n, shots, t), 1 if quick else 5))
     n, count, shots = (4, 10, 20) if quick else (10, 100, 1000)
     table.append(("Noisy trajectories", f"{n} qubits, {count} random gates, depolarizing, {shots:,} shots",
-                  lambda c, t, h: case_noisy(c, n, count, shots, t), 1 if quick else 5))
+                  lambda c, t, h, n=n, count=count, shots=shots: case_noisy(c, n, count, shots, t), 1 if quick else 5))
     n, shots = (10, 100) if quick else (100, 10_000)
     table.append(("Matrix product state", f"GHZ {n} qubits, {shots:,} shots",
-                  lambda c, t, h: case_mps(c, "ghz", n, ghz_gates(n), shots, 64, t, h), 1 if quick else 5))
+                  lambda c, t, h, n=n, shots=shots: case_mps(c, "ghz", n, ghz_gates(n), shots, 64, t, h), 1 if quick else 5))
     n, layers = (8, 2) if quick else (50, 10)
     table.append(("Matrix product state", f"{n} qubits, {layers} brick layers, bond 64, 1,000 shots",
-                  lambda c, t, h: case_mps(c, "brick", n, rotation_layers(n, layers, seed=50), 1000, 64, t, h),
+                  lambda c, t, h, n=n, layers=layers: case_mps(c, "brick", n, rotation_layers(n, layers, seed=50), 1000, 64, t, h),
                   1 if quick else 5))
     count = 1000 if quick else 100_000
     table.append(("Python front end", f"build a {count:,}-gate circuit",
-                  lambda c, t, h: case_build(c, count), 1 if quick else 5))
+                  lambda c, t, h, count=count: case_build(c, count), 1 if quick else 5))
     table.append(("Python front end", f"parse a {count:,}-line OpenQASM 2.0 program",
-                  lambda c, t, h: case_parse(c, count), 1 if quick else 5))
+                  lambda c, t, h, count=count: case_parse(c, count), 1 if quick else 5))
     n = 12 if quick else 26
     for label, _, qs in KERNEL_GATES:
         if quick and max(qs) >= n:
             continue
         table.append((f"Kernels, {n} qubits", label,
-                      lambda c, t, h, label=label: case_kernel(c, n, label, t), 1 if quick else 7))
+                      lambda c, t, h, n=n, label=label: case_kernel(c, n, label, t), 1 if quick else 7))
     return table
+
+
+# ---------------------------------------------------------------- agreement check
+
+
+def check_agreement(n=8):
+    """The contenders' final states of the QFT and random circuits (after |+> on qubit 0
+    and a phase, so the QFT output is not uniform) agree to 1e-10; returns a summary line."""
+    import numpy as np
+
+    prefix = [("h", (0,), ()), ("u3", (1,), (0.3, 0.2, 0.1))]
+    cases = {"QFT": prefix + qft_gates(n), "random circuit": rotation_layers(n, 20, seed=n)}
+    cases["noisy circuit's gates"] = random_gates(n, 100, seed=5)
+    found = []
+    for name, gates in cases.items():
+        states = {}
+        for contender in CONTENDERS:
+            try:
+                states[contender] = np.asarray(case_statevector(contender, n, gates, 1)())
+            except ImportError:
+                continue
+        worst = max(float(np.max(np.abs(v - states["qelix"]))) for v in states.values())
+        if worst > 1e-10:
+            raise SystemExit(f"{name}: states differ by {worst:.3g} between {sorted(states)}")
+        found.append(f"{name} ({', '.join(states)}: max difference {worst:.1e})")
+    return f"the {n}-qubit final states agree: " + "; ".join(found)
 
 
 # ---------------------------------------------------------------- worker and driver
@@ -456,7 +486,8 @@ def worker(index, contender, threads, helper, quick):
         return {"status": "n/a"}
     if isinstance(body, tuple):
         return run_helper(helper, body[1], body[2], repeats)
-    body()  # warm-up: first-call costs (imports, JIT-like caches, page faults) are not measured
+    if repeats > 3:
+        body()  # warm-up: first-call costs (imports, caches, page faults) are not measured
     times = []
     for _ in range(repeats):
         start = time.perf_counter()
@@ -513,6 +544,8 @@ def fmt(seconds):
 
 def drive(args):
     table = benchmarks(args.quick)
+    agreement = check_agreement()
+    print(agreement, flush=True)
     rows, extra = [], []
     load_before = os.getloadavg()
     started = time.time()
@@ -535,7 +568,7 @@ def drive(args):
         print(f"{group}: {label}: " + ", ".join(
             f"{c} {fmt(statistics.median(v['times'])) if 'times' in v else v['status']}" for c, v in cells.items()),
               flush=True)
-    report = render(args, rows, extra, load_before, os.getloadavg(), time.time() - started)
+    report = render(args, rows, extra, load_before, os.getloadavg(), time.time() - started, agreement)
     if args.out:
         with open(args.out, "w") as f:
             f.write(report)
@@ -545,7 +578,7 @@ def drive(args):
     return 0
 
 
-def render(args, rows, extra, load_before, load_after, elapsed):
+def render(args, rows, extra, load_before, load_after, elapsed, agreement):
     v = versions()
     lines = ["# qelix against its peers", ""]
     lines.append(f"Run {datetime.datetime.now().strftime('%Y-%m-%d %H:%M')} by `bench/peers` "
@@ -557,8 +590,10 @@ def render(args, rows, extra, load_before, load_after, elapsed):
     lines.append(f"- Load average (1, 5, 15 min) before the run: {', '.join(f'{x:.2f}' for x in load_before)}; "
                  f"after: {', '.join(f'{x:.2f}' for x in load_after)}")
     lines.append("- Each cell: median wall time of the runs (count in the Runs column), each contender in its own "
-                 "process after one warm-up run. Ratio: qelix's median over the fastest peer's (below 1 means qelix "
-                 "is faster).")
+                 "process, after one warm-up run where more than 3 runs are made (the 26-qubit cases take minutes). Ratio: qelix's median over the fastest peer's (below 1 means qelix "
+                 "is faster). The qiskit-aer column is Qiskit itself for building and parsing; Qulacs has no "
+                 "matrix-product-state engine (n/a).")
+    lines.append(f"- Checked before timing: {agreement}.")
     lines.append("")
     head = "| Benchmark | Runs | " + " | ".join(args.contenders) + " | qelix / fastest peer |"
     group = None

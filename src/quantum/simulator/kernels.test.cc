@@ -191,3 +191,39 @@ TEST(Kernels, GatesOnABasisStateKeepTheGeneralBits) {
         expect_general_values(
             start, [&](Complex* amps, KernelPath path) { apply_one_qubit_kernel(amps, 3, m, 0, 32, path); }, "");
 }
+
+TEST(Kernels, ZeroRegionsKeepTheGeneralBits) {
+    // Mostly +0, a few -0 and a few nonzero amplitudes: groups of +0 may be left alone only
+    // where the general arithmetic would store +0 again.
+    if (best_kernel_path() != KernelPath::Avx) GTEST_SKIP() << "no AVX on this processor";
+    const std::size_t n = 7;
+    std::vector<Complex> start(std::size_t{1} << n);
+    for (std::size_t k = 0; k < start.size(); k += 9) start[k] = {std::sin(k + 0.5), k % 2 ? 0.0 : -0.25};
+    for (std::size_t k = 4; k < start.size(); k += 23) start[k] = {-0.0, 0.0};
+    for (std::size_t k = 6; k < start.size(); k += 31) start[k] = {0.0, -0.0};
+    std::vector<Matrix2> ones = monomial2();
+    ones.push_back(sample_matrix2());
+    ones.push_back(matrix2(gates::h()));
+    Matrix2 negative{};  // row 0 maps zeros to -0 in its real part
+    negative.re[0] = -1.0, negative.im[0] = 0.0, negative.re[1] = -0.5, negative.im[1] = 0.5;
+    negative.re[2] = 0.5, negative.im[2] = 0.5, negative.re[3] = -0.5, negative.im[3] = 0.5;
+    ones.push_back(negative);
+    for (const Matrix2& m : ones)
+        for (std::size_t t = 0; t < n; ++t)
+            expect_general_values(
+                start, [&](Complex* amps, KernelPath path) { apply_one_qubit_kernel(amps, t, m, 0, 64, path); },
+                "target " + std::to_string(t));
+    std::vector<Matrix4> twos = monomial4();
+    twos.push_back(sample_matrix4());
+    Matrix4 negative4 = sample_matrix4();
+    for (int c = 0; c < 4; ++c) negative4.re[c] = -std::abs(negative4.re[c]) - 0.1, negative4.im[c] = 0.3;
+    twos.push_back(negative4);
+    for (const Matrix4& m : twos)
+        for (std::size_t a = 0; a < n; ++a)
+            for (std::size_t b = 0; b < n; ++b) {
+                if (a == b) continue;
+                expect_general_values(
+                    start, [&](Complex* amps, KernelPath path) { apply_two_qubit_kernel(amps, a, b, m, 0, 32, path); },
+                    "targets " + std::to_string(a) + "," + std::to_string(b));
+            }
+}
