@@ -499,6 +499,26 @@ def worker(index, contender, threads, helper, quick):
     return {"times": times}
 
 
+def interop(n):
+    """statevector (a list of tuples) against statevector_array on the same circuit."""
+    import qelix
+
+    # Two gates: the figure is about handing the buffer over, not about simulating.
+    gates = [("h", (0,), ()), ("u3", (n - 1,), (0.3, 0.2, 0.1))]
+    circuit, sim = build_qelix(n, gates, False), qelix.Simulator(seed=1)
+    sim.statevector_array(circuit)  # imports NumPy
+    timings = {}
+    for name, method, repeats in (("array", sim.statevector_array, 3), ("list", sim.statevector, 1)):
+        best = math.inf
+        for _ in range(repeats):
+            start = time.perf_counter()
+            out = method(circuit)
+            best = min(best, time.perf_counter() - start)
+            del out
+        timings[name] = best
+    return timings
+
+
 def versions():
     import importlib.metadata as md
 
@@ -568,7 +588,12 @@ def drive(args):
         print(f"{group}: {label}: " + ", ".join(
             f"{c} {fmt(statistics.median(v['times'])) if 'times' in v else v['status']}" for c, v in cells.items()),
               flush=True)
-    report = render(args, rows, extra, load_before, os.getloadavg(), time.time() - started, agreement)
+    n = 10 if args.quick else 24
+    proc = subprocess.run([sys.executable, os.path.abspath(__file__), "--interop", str(n)], capture_output=True, text=True)
+    numpy_figure = json.loads(proc.stdout.strip().splitlines()[-1]) if proc.returncode == 0 else None
+    if numpy_figure:
+        numpy_figure["qubits"] = n
+    report = render(args, rows, extra, load_before, os.getloadavg(), time.time() - started, agreement, numpy_figure)
     if args.out:
         with open(args.out, "w") as f:
             f.write(report)
@@ -578,7 +603,7 @@ def drive(args):
     return 0
 
 
-def render(args, rows, extra, load_before, load_after, elapsed, agreement):
+def render(args, rows, extra, load_before, load_after, elapsed, agreement, numpy_figure):
     v = versions()
     lines = ["# qelix against its peers", ""]
     lines.append(f"Run {datetime.datetime.now().strftime('%Y-%m-%d %H:%M')} by `bench/peers` "
@@ -612,6 +637,10 @@ def render(args, rows, extra, load_before, load_after, elapsed, agreement):
                   "| Gate | qelix | streaming pass | ratio |", "|---|---|---|---|"]
         for label, s in extra:
             lines.append(f"| {label} | {fmt(s['gate'])} | {fmt(s['pass'])} | {s['gate'] / s['pass']:.2f} |")
+    if numpy_figure:
+        f = numpy_figure
+        lines += ["", f"NumPy interop, {f['qubits']} qubits (H on qubit 0, U3 on the last): `statevector` (list of tuples) "
+                  f"{fmt(f['list'])}, `statevector_array` {fmt(f['array'])}: {f['list'] / f['array']:.0f}x faster."]
     return "\n".join(lines) + "\n"
 
 
@@ -624,8 +653,12 @@ def main():
     p.add_argument("--helper", default=DEFAULT_HELPER)
     p.add_argument("--out", default=None)
     p.add_argument("--worker", nargs=2, metavar=("INDEX", "CONTENDER"))
+    p.add_argument("--interop", type=int)
     args = p.parse_args()
     os.environ["OMP_NUM_THREADS"] = str(args.threads)
+    if args.interop:
+        print(json.dumps(interop(args.interop)))
+        return 0
     if args.worker:
         result = worker(int(args.worker[0]), args.worker[1], args.threads, args.helper, args.quick)
         print(json.dumps(result))
