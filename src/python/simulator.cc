@@ -1,5 +1,6 @@
 #include <string>
 
+#include "python/arrays.h"
 #include "python/circuit.h"
 #include "python/convert.h"
 #include "python/errors.h"
@@ -128,6 +129,22 @@ PyObject* probabilities(PyObject* self, PyObject* args, PyObject* kwargs) noexce
     });
 }
 
+PyObject* statevector_array(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
+    static const Parameters<1> params("statevector_array", {"circuit"}, 1);
+    return with_circuit(params, self, args, kwargs, [](const SimulatorConfig& config, const Circuit& c, auto&) {
+        require_numpy("statevector_array");
+        return amplitude_array(unwrap(qelix::statevector(config, c)));
+    });
+}
+
+PyObject* probabilities_array(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
+    static const Parameters<1> params("probabilities_array", {"circuit"}, 1);
+    return with_circuit(params, self, args, kwargs, [](const SimulatorConfig& config, const Circuit& c, auto&) {
+        require_numpy("probabilities_array");
+        return probability_array(unwrap(qelix::probabilities(config, c)));
+    });
+}
+
 PyObject* repr(PyObject* self) noexcept {
     return guarded([&] {
         PySimulator& sim = self_of<PySimulator>(self);
@@ -151,6 +168,12 @@ PyMethodDef METHODS[] = {
                "statevector($self, circuit)\n--\n\nReturn the final noiseless state vector as `(real, imag)` tuples."),
     method_def("probabilities", probabilities,
                "probabilities($self, circuit)\n--\n\nReturn the basis-state probabilities for a noiseless circuit."),
+    method_def("statevector_array", statevector_array,
+               "statevector_array($self, circuit)\n--\n\nReturn the final noiseless state vector as a complex128 "
+               "NumPy array."),
+    method_def("probabilities_array", probabilities_array,
+               "probabilities_array($self, circuit)\n--\n\nReturn the basis-state probabilities as a float64 NumPy "
+               "array."),
     {nullptr, nullptr, 0, nullptr},
 };
 

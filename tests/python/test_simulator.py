@@ -25,7 +25,13 @@ def test_class_surface():
     assert qelix.Simulator.run.__doc__ == "Run a circuit for `shots` executions."
     assert qelix.Simulator.statevector.__doc__ == "Return the final noiseless state vector as `(real, imag)` tuples."
     assert qelix.Simulator.probabilities.__doc__ == "Return the basis-state probabilities for a noiseless circuit."
-    assert [n for n in dir(qelix.Simulator()) if not n.startswith("_")] == ["probabilities", "run", "statevector"]
+    assert [n for n in dir(qelix.Simulator()) if not n.startswith("_")] == [
+        "probabilities",
+        "probabilities_array",
+        "run",
+        "statevector",
+        "statevector_array",
+    ]
     assert repr(qelix.Simulator()) == "Simulator(StateVector)"
     assert str(qelix.Simulator(seed=1, noise=qelix.NoiseModel.ibm(), parallel=False)) == "Simulator(StateVector)"
 
