@@ -19,4 +19,14 @@ std::uint64_t available_memory();
 /// True when `bytes` more can really be provided (see available_memory).
 bool can_provide(std::uint64_t bytes);
 
+/// Bytes a counts table of `entries` outcomes with keys of `key_bytes` characters may take,
+/// with a copy of every key for the caller (saturating).
+std::uint64_t counts_table_bytes(std::uint64_t entries, std::uint64_t key_bytes);
+
+/// Whether a counts table that has just reached `entries` outcomes may grow to twice that.
+/// Checked at each power of two (small tables are granted without reading the limits), so
+/// the cost is a few checks per run; a run with many
+/// distinct outcomes of long keys then fails cleanly instead of exhausting memory.
+bool counts_can_double(std::uint64_t entries, std::uint64_t key_bytes);
+
 }  // namespace qelix

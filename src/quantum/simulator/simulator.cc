@@ -1,8 +1,10 @@
 #include "quantum/simulator/simulator.h"
 
+#include <cmath>
 #include <variant>
 
 #include "quantum/simulator/mps_route.h"
+#include "quantum/simulator/memory.h"
 #include "quantum/simulator/sampler.h"
 #include "quantum/simulator/trajectory.h"
 
@@ -12,6 +14,23 @@ namespace {
 
 /// Counts per basis index are kept in a flat table up to this many states.
 constexpr std::size_t DENSE_COUNT_LIMIT = std::size_t{1} << 22;
+
+/// A gate whose matrix holds a NaN or an infinity (from a NaN or infinite angle) would
+/// fill the whole state with NaN, and sampling NaN probabilities picks the last basis
+/// state for every shot: such a circuit is refused before anything is simulated.
+Status check_finite_gates(const Circuit& circuit) {
+    for (const Instruction& instruction : circuit.instructions()) {
+        const Gate* gate = nullptr;
+        if (const auto* op = std::get_if<GateOp>(&instruction)) gate = &op->gate;
+        if (const auto* op = std::get_if<ConditionalOp>(&instruction)) gate = &op->gate;
+        if (gate == nullptr) continue;
+        for (const Complex& entry : gate->matrix)
+            if (!std::isfinite(entry.real()) || !std::isfinite(entry.imag()))
+                return std::unexpected(
+                    QuantumError::simulation("gate '" + gate->name + "' has a non-finite matrix entry"));
+    }
+    return {};
+}
 
 /// Adds `count` shots of basis index `index` to the result under its key.
 void add_count(QuantumResult& result, std::uint64_t index, std::uint32_t count,
@@ -67,8 +86,8 @@ std::string outcome_key(std::uint64_t index, const std::vector<std::size_t>& mea
     return key;
 }
 
-QuantumResult sample_counts(StateBuffer state, const std::vector<std::size_t>& measured, std::uint32_t shots,
-                            SeededRng& rng) {
+Result<QuantumResult> sample_counts(StateBuffer state, const std::vector<std::size_t>& measured,
+                                    std::uint32_t shots, SeededRng& rng) {
     const std::size_t num_qubits = state.num_qubits();
     Sampler sampler(std::move(state).into_probabilities());
     QuantumResult result{.counts = {}, .num_bits = measured.empty() ? num_qubits : measured.size(), .total_shots = shots};
@@ -76,12 +95,21 @@ QuantumResult sample_counts(StateBuffer state, const std::vector<std::size_t>& m
         std::vector<std::uint32_t> per_index(sampler.size());
         std::size_t distinct = 0;
         for (std::uint32_t shot = 0; shot < shots; ++shot) distinct += ++per_index[sampler.index_for(rng.next_f64())] == 1;
+        if (!can_provide(counts_table_bytes(distinct, result.num_bits)))
+            return std::unexpected(
+                QuantumError::insufficient_memory(num_qubits, counts_table_bytes(distinct, result.num_bits)));
         result.counts.reserve(distinct);
         for (std::size_t k = 0; k < per_index.size(); ++k)
             if (per_index[k] != 0) add_count(result, k, per_index[k], measured, num_qubits);
     } else {
         std::unordered_map<std::uint64_t, std::uint32_t> per_index;
-        for (std::uint32_t shot = 0; shot < shots; ++shot) ++per_index[sampler.index_for(rng.next_f64())];
+        for (std::uint32_t shot = 0; shot < shots; ++shot) {
+            auto [entry, fresh] = per_index.try_emplace(sampler.index_for(rng.next_f64()), 0);
+            ++entry->second;
+            if (fresh && !counts_can_double(per_index.size(), result.num_bits))
+                return std::unexpected(QuantumError::insufficient_memory(
+                    num_qubits, counts_table_bytes(2 * per_index.size(), result.num_bits)));
+        }
         result.counts.reserve(per_index.size());
         for (const auto& [k, count] : per_index) add_count(result, k, count, measured, num_qubits);
     }
@@ -91,6 +119,7 @@ QuantumResult sample_counts(StateBuffer state, const std::vector<std::size_t>& m
 Result<QuantumResult> run(const SimulatorConfig& config, const Circuit& circuit, std::uint32_t shots) {
     if (shots == 0) return std::unexpected(QuantumError::invalid_shots(0));
     if (auto bond = mps_bond_limit(config.backend, circuit)) return run_mps(config, circuit, shots, *bond);
+    if (auto ok = check_finite_gates(circuit); !ok) return std::unexpected(ok.error());
     const bool noisy = !config.noise.is_ideal();
     if (noisy || needs_trajectories(circuit)) {
         SeededRng rng = make_rng(config);
@@ -106,6 +135,7 @@ Result<StateBuffer> statevector(const SimulatorConfig& config, const Circuit& ci
         return std::unexpected(
             QuantumError::simulation("statevector is unavailable for circuits with mid-circuit measurements"));
     if (auto bond = mps_bond_limit(config.backend, circuit)) return statevector_mps(circuit, *bond);
+    if (auto ok = check_finite_gates(circuit); !ok) return std::unexpected(ok.error());
     auto state = StateBuffer::allocate(circuit.num_qubits());
     if (!state) return state;
     state->apply_circuit(circuit, use_parallel(config, circuit));

@@ -207,3 +207,28 @@ TEST(Simulator, UnseededRunsDiffer) {
     SimulatorConfig unseeded;
     EXPECT_NE(run(unseeded, c, 200).value().counts, run(unseeded, c, 200).value().counts);
 }
+
+TEST(SimulatorNonFinite, GatesWithNonFiniteEntriesAreRefusedBeforeSimulating) {
+    const double nan = std::nan(""), inf = INFINITY;
+    for (Gate gate : {gates::rx(nan), gates::ry(inf), gates::u3(0.0, -inf, 0.0)}) {
+        Circuit c = Circuit::create(31).value();  // too large to simulate: the check comes first
+        (void)c.h(0);
+        (void)c.append_gate(gate, {1});
+        std::string message = "Simulation error: gate '" + gate.name + "' has a non-finite matrix entry";
+        auto state = statevector(seeded(1), c);
+        auto probs = probabilities(seeded(1), c);
+        auto counts = run(seeded(1), c, 10);
+        auto no_shots = run(seeded(1), c, 0);
+        ASSERT_FALSE(state || probs || counts || no_shots);
+        EXPECT_EQ(state.error().message(), message);
+        EXPECT_EQ(probs.error().message(), message);
+        EXPECT_EQ(counts.error().message(), message);
+        EXPECT_EQ(no_shots.error().kind, QuantumErrorKind::InvalidShots);
+    }
+    // A conditional gate is refused even though no shot may apply it.
+    Circuit c = Circuit::with_classical_bits(1, 1).value();
+    (void)c.append_conditional({0}, 1, gates::rz(nan), {0});
+    auto counts = run(seeded(1), c, 10);
+    ASSERT_FALSE(counts);
+    EXPECT_EQ(counts.error().message(), "Simulation error: gate 'Rz(NaN)' has a non-finite matrix entry");
+}

@@ -1,6 +1,7 @@
 #include "quantum/simulator/trajectory.h"
 
 #include "quantum/simulator/kernels.h"
+#include "quantum/simulator/memory.h"
 
 #include <immintrin.h>
 
@@ -202,7 +203,11 @@ Result<QuantumResult> run_trajectories(const Circuit& circuit, std::uint32_t sho
             if (!ok) return std::unexpected(ok.error());
         }
         for (std::size_t i = 0; i < num_bits; ++i) key[i] = register_bits[i] ? '1' : '0';
-        ++result.counts[key];
+        auto [entry, fresh] = result.counts.try_emplace(key, 0);
+        ++entry->second;
+        if (fresh && !counts_can_double(result.counts.size(), num_bits))
+            return std::unexpected(QuantumError::insufficient_memory(
+                circuit.num_qubits(), counts_table_bytes(2 * result.counts.size(), num_bits)));
     }
     return result;
 }
