@@ -129,6 +129,18 @@ if(m==1) x flag[0];
     program.measure(2)
     print("m, flag:", sim.run(program, shots=1000).counts)
 
+    section("A 100-qubit GHZ state as a matrix-product state")
+    ghz = qelix.Circuit(100)
+    ghz.h(0)
+    for q in range(99):
+        ghz.cx(q, q + 1)
+    ghz.measure_all()
+    chain = qelix.Simulator(seed=7, backend="mps", max_bond_dim=64)
+    ghz_result = chain.run(ghz, shots=10_000)
+    # 2^100 amplitudes would never fit; the chain keeps bonds of dimension 2.
+    print(chain)
+    print(ghz_result)
+
     algorithms()
 
     section("Variational eigensolver for hydrogen")

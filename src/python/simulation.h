@@ -9,7 +9,7 @@
 
 namespace qelix::py {
 
-/// The Python `Simulator`: its configuration (always the state-vector backend).
+/// The Python `Simulator`: its configuration.
 struct PySimulator {
     SimulatorConfig config;
     BorrowFlag borrow;

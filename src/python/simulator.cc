@@ -1,5 +1,6 @@
 #include <string>
 
+#include "python/arrays.h"
 #include "python/circuit.h"
 #include "python/convert.h"
 #include "python/errors.h"
@@ -12,6 +13,8 @@ namespace qelix::py {
 namespace {
 
 constexpr std::uint32_t DEFAULT_SHOTS = 1000;
+/// Bond limit of the "mps" backend when none is given.
+constexpr std::uint64_t DEFAULT_MAX_BOND_DIM = 64;
 /// Bytes CPython spends per list entry: the slot, plus a float (rounded to its
 /// allocator class) or a pair tuple holding two floats.
 constexpr std::uint64_t FLOAT_ENTRY_BYTES = 8 + 32;
@@ -38,8 +41,19 @@ PyObject* build_list(std::size_t size, Make&& make) {
     return list.release().ptr();
 }
 
+/// The backend named by `backend`; max_bond_dim only matters to "mps".
+Backend to_backend(nb::handle backend, nb::handle max_bond_dim) {
+    const std::uint64_t bond = max_bond_dim.is_valid() ? to_index(max_bond_dim, "max_bond_dim") : DEFAULT_MAX_BOND_DIM;
+    if (!backend.is_valid()) return Backend::state_vector();
+    const std::string_view name = to_text(backend, "backend");
+    if (name == "statevector") return Backend::state_vector();
+    if (name == "mps") return Backend::mps(bond);
+    if (name == "auto") return Backend::automatic();
+    raise(PyExc_ValueError, "backend must be 'statevector', 'mps' or 'auto', got '" + std::string(name) + "'");
+}
+
 int init(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<3> params("Simulator", {"seed", "noise", "parallel"}, 0);
+    static const Parameters<5> params("Simulator", {"seed", "noise", "parallel", "backend", "max_bond_dim"}, 0);
     PyObject* ok = guarded([&] {
         auto a = params.bind(args, kwargs);
         SimulatorConfig config;
@@ -51,6 +65,7 @@ int init(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
             config.noise = noise.model;
         }
         config.parallel = a[2].is_valid() ? to_flag(a[2], "parallel") : true;
+        config.backend = to_backend(a[3], a[4]);
         if (nb::inst_ready(self)) nb::inst_destruct(self);
         new (nb::inst_ptr<PySimulator>(self)) PySimulator{std::move(config), {}};
         nb::inst_mark_ready(self);
@@ -114,7 +129,38 @@ PyObject* probabilities(PyObject* self, PyObject* args, PyObject* kwargs) noexce
     });
 }
 
-PyObject* repr(PyObject*) noexcept { return PyUnicode_FromString("Simulator(StateVector)"); }
+PyObject* statevector_array(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
+    static const Parameters<1> params("statevector_array", {"circuit"}, 1);
+    return with_circuit(params, self, args, kwargs, [](const SimulatorConfig& config, const Circuit& c, auto&) {
+        require_numpy("statevector_array");
+        return amplitude_array(unwrap(qelix::statevector(config, c)));
+    });
+}
+
+PyObject* probabilities_array(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
+    static const Parameters<1> params("probabilities_array", {"circuit"}, 1);
+    return with_circuit(params, self, args, kwargs, [](const SimulatorConfig& config, const Circuit& c, auto&) {
+        require_numpy("probabilities_array");
+        return probability_array(unwrap(qelix::probabilities(config, c)));
+    });
+}
+
+PyObject* repr(PyObject* self) noexcept {
+    return guarded([&] {
+        PySimulator& sim = self_of<PySimulator>(self);
+        SharedBorrow read(sim.borrow);
+        switch (sim.config.backend.kind) {
+            case BackendKind::Mps:
+                return to_python_text("Simulator(Mps(max_bond_dim=" + std::to_string(sim.config.backend.max_bond_dim) +
+                                      "))");
+            case BackendKind::Auto:
+                return to_python_text("Simulator(Auto)");
+            case BackendKind::StateVector:
+                break;
+        }
+        return to_python_text("Simulator(StateVector)");
+    });
+}
 
 PyMethodDef METHODS[] = {
     method_def("run", run, "run($self, circuit, shots=1000)\n--\n\nRun a circuit for `shots` executions."),
@@ -122,6 +168,12 @@ PyMethodDef METHODS[] = {
                "statevector($self, circuit)\n--\n\nReturn the final noiseless state vector as `(real, imag)` tuples."),
     method_def("probabilities", probabilities,
                "probabilities($self, circuit)\n--\n\nReturn the basis-state probabilities for a noiseless circuit."),
+    method_def("statevector_array", statevector_array,
+               "statevector_array($self, circuit)\n--\n\nReturn the final noiseless state vector as a complex128 "
+               "NumPy array."),
+    method_def("probabilities_array", probabilities_array,
+               "probabilities_array($self, circuit)\n--\n\nReturn the basis-state probabilities as a float64 NumPy "
+               "array."),
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -137,8 +189,8 @@ PyType_Slot SLOTS[] = {
 
 void bind_simulator(nb::module_& m) {
     nb::class_<PySimulator>(m, "Simulator",
-                            "Simulator(seed=None, noise=None, parallel=True)\n--\n\nState-vector quantum simulator with "
-                            "optional Monte Carlo noise.",
+                            "Simulator(seed=None, noise=None, parallel=True, backend=\"statevector\", max_bond_dim=64)\n--\n\n"
+                            "State-vector quantum simulator with optional Monte Carlo noise.",
                             nb::type_slots(SLOTS));
 }
 

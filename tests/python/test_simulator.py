@@ -17,13 +17,21 @@ def bell(measure=True):
 
 def test_class_surface():
     assert qelix.Simulator.__module__ == "qelix"
-    assert qelix.Simulator.__text_signature__ == "(seed=None, noise=None, parallel=True)"
+    assert qelix.Simulator.__text_signature__ == (
+        '(seed=None, noise=None, parallel=True, backend="statevector", max_bond_dim=64)'
+    )
     assert qelix.Simulator.__doc__ == "State-vector quantum simulator with optional Monte Carlo noise."
     assert str(inspect.signature(qelix.Simulator.run)) == "(self, /, circuit, shots=1000)"
     assert qelix.Simulator.run.__doc__ == "Run a circuit for `shots` executions."
     assert qelix.Simulator.statevector.__doc__ == "Return the final noiseless state vector as `(real, imag)` tuples."
     assert qelix.Simulator.probabilities.__doc__ == "Return the basis-state probabilities for a noiseless circuit."
-    assert [n for n in dir(qelix.Simulator()) if not n.startswith("_")] == ["probabilities", "run", "statevector"]
+    assert [n for n in dir(qelix.Simulator()) if not n.startswith("_")] == [
+        "probabilities",
+        "probabilities_array",
+        "run",
+        "statevector",
+        "statevector_array",
+    ]
     assert repr(qelix.Simulator()) == "Simulator(StateVector)"
     assert str(qelix.Simulator(seed=1, noise=qelix.NoiseModel.ibm(), parallel=False)) == "Simulator(StateVector)"
 

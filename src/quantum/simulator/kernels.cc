@@ -3,6 +3,9 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cmath>
 
 #include "quantum/circuit/error.h"
 
@@ -17,6 +20,66 @@ inline std::size_t insert_zero(std::size_t value, std::size_t bit) {
 }
 
 inline double* as_doubles(Complex* amps) { return reinterpret_cast<double*>(amps); }
+
+/// Whether the general arithmetic maps a group of amplitudes that are all exactly +0 to
+/// +0 again in every part: then such groups need no store. Products and sums of zeros are
+/// exact and do not depend on operand order, so evaluating the kernels' formula once here
+/// gives what they would compute for every such group.
+template <int DIM>
+bool zeros_stay_zero(const double* re, const double* im) {
+    for (int r = 0; r < DIM; ++r) {
+        double sum_re = 0.0, sum_im = 0.0;
+        for (int c = 0; c < DIM; ++c) {
+            const double mr = re[DIM * r + c], mi = im[DIM * r + c];
+            const double term_re = mr * 0.0 + (-mi) * 0.0, term_im = mr * 0.0 + mi * 0.0;
+            sum_re = c == 0 ? term_re : sum_re + term_re;
+            sum_im = c == 0 ? term_im : sum_im + term_im;
+        }
+        if (std::bit_cast<std::uint64_t>(sum_re) != 0 || std::bit_cast<std::uint64_t>(sum_im) != 0) return false;
+    }
+    return true;
+}
+
+/// A matrix with exactly one nonzero entry in each row, every other entry exactly zero
+/// in both parts (X, CNOT, SWAP, and diagonal gates such as Z, S, T, Rz, CZ, CRk).
+///
+/// For such a row r with its entry at column c, and a group whose old amplitudes are all
+/// finite, each zero entry contributes a product of signed zeros, so the general sum is
+/// the one nonzero product with signed zeros added before or after it. Whenever that
+/// product p has nonzero finite parts, adding signed zeros leaves it exact: the general
+/// kernel stores exactly p. An entry of exactly 1 (imaginary part ±0) gives p = the old
+/// amplitude itself when its parts are nonzero and finite. Groups that fail either
+/// condition (zero parts, infinities, NaN, overflow) take the general arithmetic, so
+/// every group ends with the same bits as under the general kernel.
+template <int DIM>
+struct Monomial {
+    int column[DIM];
+    /// The entry is exactly 1: the new amplitude is the old one from `column`.
+    bool unit[DIM];
+    /// Unit entry on the diagonal: nothing to store when the check passes.
+    bool unchanged[DIM];
+    /// Groups of +0 amplitudes stay as they are (see zeros_stay_zero).
+    bool zeros_stay_zero;
+};
+
+template <int DIM>
+bool monomial_of(const double* re, const double* im, Monomial<DIM>& out) {
+    for (int r = 0; r < DIM; ++r) {
+        int column = -1;
+        for (int c = 0; c < DIM; ++c) {
+            if (re[DIM * r + c] == 0.0 && im[DIM * r + c] == 0.0) continue;
+            if (column >= 0) return false;
+            column = c;
+        }
+        if (column < 0) return false;
+        const double mr = re[DIM * r + column], mi = im[DIM * r + column];
+        out.column[r] = column;
+        out.unit[r] = mr == 1.0 && mi == 0.0;
+        out.unchanged[r] = out.unit[r] && column == r;
+    }
+    out.zeros_stay_zero = zeros_stay_zero<DIM>(re, im);
+    return true;
+}
 
 /// Splits the groups [begin, end) into runs that stay within one span of 2^low groups,
 /// whose base indices base(g) are therefore consecutive, and calls body(base, run).
@@ -108,6 +171,14 @@ QELIX_AVX inline __m256d product4(const Entry4& m, __m256d a, __m256d swapped) {
 
 QELIX_AVX inline __m256d swap4(__m256d a) { return _mm256_permute_pd(a, 0b0101); }
 
+/// Whether every register of `v` holds +0 in all its bits.
+template <int N>
+QELIX_AVX inline bool all_plus_zero(const __m256d* v) {
+    __m256d any = v[0];
+    for (int c = 1; c < N; ++c) any = _mm256_or_pd(any, v[c]);
+    return _mm256_testz_si256(_mm256_castpd_si256(any), _mm256_castpd_si256(any));
+}
+
 QELIX_AVX void one_qubit_avx(double* d, std::size_t target, const Matrix2& m, std::size_t begin, std::size_t end) {
     if (target == 0) {
         // A pair is one register (a0, a1). Lane 0 computes m00*a0 + m01*a1, lane 1
@@ -126,6 +197,7 @@ QELIX_AVX void one_qubit_avx(double* d, std::size_t target, const Matrix2& m, st
     const Entry4 e[4] = {entry4(m.re[0], m.im[0], m.re[0], m.im[0]), entry4(m.re[1], m.im[1], m.re[1], m.im[1]),
                          entry4(m.re[2], m.im[2], m.re[2], m.im[2]), entry4(m.re[3], m.im[3], m.re[3], m.im[3])};
     const std::size_t stride = std::size_t{1} << target;
+    const bool skip_zeros = zeros_stay_zero<2>(m.re, m.im);
     for (std::size_t g = begin; g < end;) {
         std::size_t run = std::min(end - g, stride - (g & (stride - 1)));
         std::size_t i = insert_zero(g, target);
@@ -133,7 +205,9 @@ QELIX_AVX void one_qubit_avx(double* d, std::size_t target, const Matrix2& m, st
         double* y = d + 2 * (i + stride);
         std::size_t k = 0;
         for (; k + 2 <= run; k += 2) {
-            __m256d a0 = _mm256_loadu_pd(x + 2 * k), a1 = _mm256_loadu_pd(y + 2 * k);
+            const __m256d old[2] = {_mm256_loadu_pd(x + 2 * k), _mm256_loadu_pd(y + 2 * k)};
+            if (skip_zeros && all_plus_zero<2>(old)) continue;
+            __m256d a0 = old[0], a1 = old[1];
             __m256d s0 = swap4(a0), s1 = swap4(a1);
             _mm256_storeu_pd(x + 2 * k, _mm256_add_pd(product4(e[0], a0, s0), product4(e[1], a1, s1)));
             _mm256_storeu_pd(y + 2 * k, _mm256_add_pd(product4(e[2], a0, s0), product4(e[3], a1, s1)));
@@ -175,6 +249,7 @@ QELIX_AVX void two_qubit_avx(double* d, std::size_t a, std::size_t b, const Matr
     }
     Entry4 e[16];
     for (int k = 0; k < 16; ++k) e[k] = entry4(m.re[k], m.im[k], m.re[k], m.im[k]);
+    const bool skip_zeros = zeros_stay_zero<4>(m.re, m.im);
     // Two neighbouring quadruples per register: lanes are independent quadruples.
     const std::size_t span = std::size_t{1} << low;
     for (std::size_t g = begin; g < end;) {
@@ -183,10 +258,9 @@ QELIX_AVX void two_qubit_avx(double* d, std::size_t a, std::size_t b, const Matr
         std::size_t k = 0;
         for (; k + 2 <= run; k += 2) {
             __m256d old[4], swapped[4];
-            for (int c = 0; c < 4; ++c) {
-                old[c] = _mm256_loadu_pd(base + 2 * k + offset[c]);
-                swapped[c] = swap4(old[c]);
-            }
+            for (int c = 0; c < 4; ++c) old[c] = _mm256_loadu_pd(base + 2 * k + offset[c]);
+            if (skip_zeros && all_plus_zero<4>(old)) continue;
+            for (int c = 0; c < 4; ++c) swapped[c] = swap4(old[c]);
             for (int r = 0; r < 4; ++r) {
                 __m256d sum = product4(e[4 * r], old[0], swapped[0]);
                 for (int c = 1; c < 4; ++c) sum = _mm256_add_pd(sum, product4(e[4 * r + c], old[c], swapped[c]));
@@ -194,6 +268,113 @@ QELIX_AVX void two_qubit_avx(double* d, std::size_t a, std::size_t b, const Matr
             }
         }
         // A block boundary inside a run can leave one quadruple over.
+        if (k < run) two_qubit_sse2(d, a, b, m, g + k, g + run);
+        g += run;
+    }
+}
+
+/// Lanes whose parts are finite (not infinite, not NaN).
+QELIX_AVX inline __m256d finite4(__m256d v) {
+    const __m256d abs = _mm256_andnot_pd(_mm256_set1_pd(-0.0), v);
+    return _mm256_cmp_pd(abs, _mm256_set1_pd(INFINITY), _CMP_LT_OQ);
+}
+
+/// Lanes whose parts are nonzero and finite.
+QELIX_AVX inline __m256d regular4(__m256d v) {
+    const __m256d abs = _mm256_andnot_pd(_mm256_set1_pd(-0.0), v);
+    return _mm256_and_pd(_mm256_cmp_pd(abs, _mm256_setzero_pd(), _CMP_GT_OQ),
+                         _mm256_cmp_pd(abs, _mm256_set1_pd(INFINITY), _CMP_LT_OQ));
+}
+
+/// The general arithmetic for the groups at `at` (one local index per pointer, each
+/// register lane one group), as the dense kernels compute it. Out of line: the
+/// monomial kernels need it only for groups with special values.
+template <int DIM>
+QELIX_AVX __attribute__((noinline)) void general_step(const Entry4* e, double* const* at) {
+    __m256d old[DIM], swapped[DIM];
+    for (int c = 0; c < DIM; ++c) {
+        old[c] = _mm256_loadu_pd(at[c]);
+        swapped[c] = swap4(old[c]);
+    }
+    for (int r = 0; r < DIM; ++r) {
+        __m256d sum = product4(e[DIM * r], old[0], swapped[0]);
+        for (int c = 1; c < DIM; ++c) sum = _mm256_add_pd(sum, product4(e[DIM * r + c], old[c], swapped[c]));
+        _mm256_storeu_pd(at[r], sum);
+    }
+}
+
+/// Updates two neighbouring groups (each lane one group) whose local index r sits at
+/// `at[r]`, for a monomial matrix: stores only the rows that change, or, when a lane fails
+/// the conditions of Monomial, every row with the general arithmetic. `entry[r]` is row
+/// r's nonzero entry, `e` the whole matrix.
+template <int DIM>
+QELIX_AVX inline void monomial_step(const Monomial<DIM>& mono, const Entry4* entry, const Entry4* e,
+                                    double* const* at) {
+    __m256d any = _mm256_setzero_pd();
+    __m256d ok = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
+#pragma GCC unroll 4
+    for (int c = 0; c < DIM; ++c) {
+        const __m256d v = _mm256_loadu_pd(at[c]);
+        any = _mm256_or_pd(any, v);
+        ok = _mm256_and_pd(ok, finite4(v));
+    }
+    if (mono.zeros_stay_zero && _mm256_testz_si256(_mm256_castpd_si256(any), _mm256_castpd_si256(any))) return;
+    __m256d fresh[DIM];
+#pragma GCC unroll 4
+    for (int r = 0; r < DIM; ++r) {
+        const __m256d source = _mm256_loadu_pd(at[mono.column[r]]);
+        fresh[r] = mono.unit[r] ? source : product4(entry[r], source, swap4(source));
+        ok = _mm256_and_pd(ok, regular4(fresh[r]));
+    }
+    if (_mm256_movemask_pd(ok) != 0xF) {
+        general_step<DIM>(e, at);
+        return;
+    }
+#pragma GCC unroll 4
+    for (int r = 0; r < DIM; ++r)
+        if (!mono.unchanged[r]) _mm256_storeu_pd(at[r], fresh[r]);
+}
+
+/// One-qubit monomial gate on target >= 1: two neighbouring pairs per register.
+QELIX_AVX void one_qubit_monomial_avx(double* d, std::size_t target, const Matrix2& m, const Monomial<2>& mono,
+                                      std::size_t begin, std::size_t end) {
+    const Entry4 e[4] = {entry4(m.re[0], m.im[0], m.re[0], m.im[0]), entry4(m.re[1], m.im[1], m.re[1], m.im[1]),
+                         entry4(m.re[2], m.im[2], m.re[2], m.im[2]), entry4(m.re[3], m.im[3], m.re[3], m.im[3])};
+    const Entry4 entry[2] = {e[mono.column[0]], e[2 + mono.column[1]]};
+    const std::size_t stride = std::size_t{1} << target;
+    for (std::size_t g = begin; g < end;) {
+        std::size_t run = std::min(end - g, stride - (g & (stride - 1)));
+        double* x = d + 2 * insert_zero(g, target);
+        double* rows[2] = {x, x + 2 * stride};
+        std::size_t k = 0;
+        for (; k + 2 <= run; k += 2) {
+            double* const at[2] = {rows[0] + 2 * k, rows[1] + 2 * k};
+            monomial_step<2>(mono, entry, e, at);
+        }
+        if (k < run) one_qubit_sse2(d, target, m, g + k, g + run);
+        g += run;
+    }
+}
+
+/// Two-qubit monomial gate with both targets >= 1: two neighbouring quadruples per register.
+QELIX_AVX void two_qubit_monomial_avx(double* d, std::size_t a, std::size_t b, const Matrix4& m,
+                                      const Monomial<4>& mono, std::size_t begin, std::size_t end) {
+    Entry4 e[16], entry[4];
+    for (int k = 0; k < 16; ++k) e[k] = entry4(m.re[k], m.im[k], m.re[k], m.im[k]);
+    for (int r = 0; r < 4; ++r) entry[r] = e[4 * r + mono.column[r]];
+    const std::size_t low = std::min(a, b), high = std::max(a, b);
+    const std::size_t offset[4] = {0, std::size_t{2} << b, std::size_t{2} << a,
+                                   (std::size_t{2} << a) + (std::size_t{2} << b)};
+    const std::size_t span = std::size_t{1} << low;
+    for (std::size_t g = begin; g < end;) {
+        std::size_t run = std::min(end - g, span - (g & (span - 1)));
+        double* base = d + 2 * insert_zero(insert_zero(g, low), high);
+        std::size_t k = 0;
+        for (; k + 2 <= run; k += 2) {
+            double* const at[4] = {base + 2 * k + offset[0], base + 2 * k + offset[1], base + 2 * k + offset[2],
+                                   base + 2 * k + offset[3]};
+            monomial_step<4>(mono, entry, e, at);
+        }
         if (k < run) two_qubit_sse2(d, a, b, m, g + k, g + run);
         g += run;
     }
@@ -232,7 +413,11 @@ Matrix4 matrix4_of(const Gate& gate) {
 
 void apply_one_qubit_kernel(Complex* amps, std::size_t target, const Matrix2& m, std::size_t begin, std::size_t end,
                             KernelPath path) {
-    if (path == KernelPath::Avx)
+    Monomial<2> mono;
+    // On qubit 0 neighbouring pairs share a register; the dense path handles them well.
+    if (path == KernelPath::Avx && target > 0 && monomial_of<2>(m.re, m.im, mono))
+        one_qubit_monomial_avx(as_doubles(amps), target, m, mono, begin, end);
+    else if (path != KernelPath::Sse2)
         one_qubit_avx(as_doubles(amps), target, m, begin, end);
     else
         one_qubit_sse2(as_doubles(amps), target, m, begin, end);
@@ -240,7 +425,10 @@ void apply_one_qubit_kernel(Complex* amps, std::size_t target, const Matrix2& m,
 
 void apply_two_qubit_kernel(Complex* amps, std::size_t a, std::size_t b, const Matrix4& m, std::size_t begin,
                             std::size_t end, KernelPath path) {
-    if (path == KernelPath::Avx)
+    Monomial<4> mono;
+    if (path == KernelPath::Avx && a > 0 && b > 0 && monomial_of<4>(m.re, m.im, mono))
+        two_qubit_monomial_avx(as_doubles(amps), a, b, m, mono, begin, end);
+    else if (path != KernelPath::Sse2)
         two_qubit_avx(as_doubles(amps), a, b, m, begin, end);
     else
         two_qubit_sse2(as_doubles(amps), a, b, m, begin, end);

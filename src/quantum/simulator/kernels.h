@@ -28,10 +28,18 @@ Matrix4 matrix4_of(const Gate& gate);
 // old group before any member is stored.
 
 // The vector paths perform the same IEEE operations on the same operands in the same
-// order, so every path gives bitwise the same amplitudes; only the speed differs.
+// order, so every path gives bitwise the same amplitudes; only the speed differs. (A NaN
+// stays a NaN on every path, but its sign and payload are not fixed: when two NaNs meet,
+// x86 keeps the first operand, and compilers order the operands of a sum freely.)
 
 /// Instruction-set paths of the kernels.
-enum class KernelPath { Sse2, Avx };
+enum class KernelPath {
+    Sse2,
+    /// AVX, with the shortcuts for gates that have one nonzero entry per matrix row.
+    Avx,
+    /// AVX with the general arithmetic for every gate (the reference for the shortcuts).
+    AvxDense,
+};
 /// The fastest path this processor runs.
 KernelPath best_kernel_path();
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <vector>
 
 using namespace qelix;
@@ -81,4 +82,148 @@ TEST(Kernels, EveryPathAndEverySplitGivesTheSameBits) {
             EXPECT_TRUE(same_bits(whole, sse)) << "targets " << a << "," << b;
             EXPECT_TRUE(same_bits(whole, pieces)) << "targets " << a << "," << b;
         }
+}
+
+namespace {
+
+/// A state of regular values with every kind of special part sprinkled at `period`:
+/// signed zeros, infinities, NaN, subnormals and values whose products overflow.
+std::vector<Complex> special_state(std::size_t n, std::size_t period) {
+    const double specials[] = {0.0, -0.0, INFINITY, -INFINITY, NAN, -NAN, 4.9e-324, -1e-310, 1.7e308, -1.7e308};
+    std::vector<Complex> amps = sample_state(n);
+    std::size_t next = 0;
+    for (std::size_t k = 0; k < amps.size(); ++k) {
+        if (period == 0 || (k * 7 + 3) % period != 0) continue;
+        const double value = specials[next++ % std::size(specials)];
+        amps[k] = (k & 1) ? Complex{value, amps[k].imag()} : Complex{amps[k].real(), value};
+    }
+    return amps;
+}
+
+Matrix2 matrix2(const Gate& g) { return matrix2_of(g); }
+
+/// Matrices with one nonzero entry per row, as the standard gates give them, plus
+/// signed-zero and unit-with-negative-zero entries.
+std::vector<Matrix2> monomial2() {
+    std::vector<Matrix2> out = {matrix2(gates::x()), matrix2(gates::y()),   matrix2(gates::z()),
+                                matrix2(gates::s()), matrix2(gates::sdg()), matrix2(gates::t()),
+                                matrix2(gates::rz(0.7)), matrix2(gates::rz(0.0))};
+    Matrix2 odd{};
+    odd.re[0] = -0.0, odd.im[0] = -0.0, odd.re[1] = 1.0, odd.im[1] = -0.0;
+    odd.re[2] = -2.5, odd.im[2] = 1e-300, odd.re[3] = 0.0, odd.im[3] = 0.0;
+    out.push_back(odd);
+    return out;
+}
+
+std::vector<Matrix4> monomial4() {
+    std::vector<Matrix4> out;
+    for (const Gate& g : {gates::cnot(), gates::cz(), gates::swap(), gates::cy(), gates::rzz(1.3), gates::crk(2),
+                          gates::crk(7), dagger(gates::crk(3))})
+        out.push_back(matrix4_of(g));
+    Matrix4 odd{};  // a permutation with phases and negative zeros elsewhere
+    const int column[4] = {2, 0, 3, 1};
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) odd.re[4 * r + c] = -0.0, odd.im[4 * r + c] = (r + c) % 2 ? -0.0 : 0.0;
+        odd.re[4 * r + column[r]] = r == 1 ? 1.0 : std::cos(r + 1.0);
+        odd.im[4 * r + column[r]] = r == 1 ? -0.0 : std::sin(r + 1.0);
+    }
+    out.push_back(odd);
+    return out;
+}
+
+/// Bitwise equal, except that any NaN matches any NaN (see KernelPath).
+bool same_values(const std::vector<Complex>& a, const std::vector<Complex>& b) {
+    const auto* x = reinterpret_cast<const double*>(a.data());
+    const auto* y = reinterpret_cast<const double*>(b.data());
+    for (std::size_t i = 0; i < 2 * a.size(); ++i) {
+        if (std::isnan(x[i]) && std::isnan(y[i])) continue;
+        if (std::memcmp(x + i, y + i, sizeof(double)) != 0) return false;
+    }
+    return true;
+}
+
+/// The shortcut path against both general kernels.
+template <class Apply>
+void expect_general_values(const std::vector<Complex>& start, Apply&& apply, const std::string& what) {
+    std::vector<Complex> fast = start, dense = start, sse = start;
+    apply(fast.data(), KernelPath::Avx);
+    apply(dense.data(), KernelPath::AvxDense);
+    apply(sse.data(), KernelPath::Sse2);
+    EXPECT_TRUE(same_values(fast, dense)) << what;
+    EXPECT_TRUE(same_values(fast, sse)) << what;
+}
+
+}  // namespace
+
+TEST(Kernels, PermutationAndDiagonalGatesKeepTheGeneralBitsOnSpecialValues) {
+    if (best_kernel_path() != KernelPath::Avx) GTEST_SKIP() << "no AVX on this processor";
+    const std::size_t n = 7;
+    for (std::size_t period : {0, 2, 5, 13, 61}) {
+        const std::vector<Complex> start = special_state(n, period);
+        for (const Matrix2& m : monomial2())
+            for (std::size_t t = 0; t < n; ++t)
+                expect_general_values(
+                    start, [&](Complex* amps, KernelPath path) { apply_one_qubit_kernel(amps, t, m, 0, 64, path); },
+                    "period " + std::to_string(period) + " target " + std::to_string(t));
+        for (const Matrix4& m : monomial4())
+            for (std::size_t a = 0; a < n; ++a)
+                for (std::size_t b = 0; b < n; ++b) {
+                    if (a == b) continue;
+                    expect_general_values(
+                        start,
+                        [&](Complex* amps, KernelPath path) { apply_two_qubit_kernel(amps, a, b, m, 3, 32, path); },
+                        "period " + std::to_string(period) + " targets " + std::to_string(a) + "," + std::to_string(b));
+                }
+    }
+}
+
+TEST(Kernels, GatesOnABasisStateKeepTheGeneralBits) {
+    // Exact zeros everywhere but one amplitude: the general arithmetic turns -0 into +0
+    // in places, which a plain permutation would not.
+    if (best_kernel_path() != KernelPath::Avx) GTEST_SKIP() << "no AVX on this processor";
+    std::vector<Complex> start(64);
+    for (std::size_t k = 0; k < 64; ++k) start[k] = {k % 3 ? -0.0 : 0.0, k % 2 ? -0.0 : 0.0};
+    start[37] = {0.6, -0.8};
+    for (const Matrix4& m : monomial4())
+        expect_general_values(
+            start, [&](Complex* amps, KernelPath path) { apply_two_qubit_kernel(amps, 4, 2, m, 0, 16, path); }, "");
+    for (const Matrix2& m : monomial2())
+        expect_general_values(
+            start, [&](Complex* amps, KernelPath path) { apply_one_qubit_kernel(amps, 3, m, 0, 32, path); }, "");
+}
+
+TEST(Kernels, ZeroRegionsKeepTheGeneralBits) {
+    // Mostly +0, a few -0 and a few nonzero amplitudes: groups of +0 may be left alone only
+    // where the general arithmetic would store +0 again.
+    if (best_kernel_path() != KernelPath::Avx) GTEST_SKIP() << "no AVX on this processor";
+    const std::size_t n = 7;
+    std::vector<Complex> start(std::size_t{1} << n);
+    for (std::size_t k = 0; k < start.size(); k += 9) start[k] = {std::sin(k + 0.5), k % 2 ? 0.0 : -0.25};
+    for (std::size_t k = 4; k < start.size(); k += 23) start[k] = {-0.0, 0.0};
+    for (std::size_t k = 6; k < start.size(); k += 31) start[k] = {0.0, -0.0};
+    std::vector<Matrix2> ones = monomial2();
+    ones.push_back(sample_matrix2());
+    ones.push_back(matrix2(gates::h()));
+    Matrix2 negative{};  // row 0 maps zeros to -0 in its real part
+    negative.re[0] = -1.0, negative.im[0] = 0.0, negative.re[1] = -0.5, negative.im[1] = 0.5;
+    negative.re[2] = 0.5, negative.im[2] = 0.5, negative.re[3] = -0.5, negative.im[3] = 0.5;
+    ones.push_back(negative);
+    for (const Matrix2& m : ones)
+        for (std::size_t t = 0; t < n; ++t)
+            expect_general_values(
+                start, [&](Complex* amps, KernelPath path) { apply_one_qubit_kernel(amps, t, m, 0, 64, path); },
+                "target " + std::to_string(t));
+    std::vector<Matrix4> twos = monomial4();
+    twos.push_back(sample_matrix4());
+    Matrix4 negative4 = sample_matrix4();
+    for (int c = 0; c < 4; ++c) negative4.re[c] = -std::abs(negative4.re[c]) - 0.1, negative4.im[c] = 0.3;
+    twos.push_back(negative4);
+    for (const Matrix4& m : twos)
+        for (std::size_t a = 0; a < n; ++a)
+            for (std::size_t b = 0; b < n; ++b) {
+                if (a == b) continue;
+                expect_general_values(
+                    start, [&](Complex* amps, KernelPath path) { apply_two_qubit_kernel(amps, a, b, m, 0, 32, path); },
+                    "targets " + std::to_string(a) + "," + std::to_string(b));
+            }
 }

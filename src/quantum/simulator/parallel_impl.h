@@ -8,8 +8,10 @@
 namespace qelix {
 
 namespace detail {
-/// Blocks per worker: a few, so that a slow thread does not hold up the rest.
-inline constexpr std::size_t BLOCKS_PER_WORKER = 4;
+/// Blocks per worker: several, handed out on demand, so that a thread the system
+/// deschedules in the middle of a gate (a shared machine) holds up at most one block
+/// while the others take the rest. Which thread runs a block never changes its values.
+inline constexpr std::size_t BLOCKS_PER_WORKER = 8;
 }  // namespace detail
 
 template <class Body>
@@ -24,7 +26,7 @@ void parallel_for(std::size_t count, bool parallel, Body&& body) {
     const std::size_t per_block = count / blocks;
     const std::size_t extra = count % blocks;
     const auto signed_blocks = static_cast<long long>(blocks);
-#pragma omp parallel for schedule(static, 1)
+#pragma omp parallel for schedule(dynamic, 1)
     for (long long b = 0; b < signed_blocks; ++b) {
         auto ub = static_cast<std::size_t>(b);
         std::size_t begin = ub * per_block + std::min(ub, extra);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <variant>
 
+#include "quantum/simulator/mps_route.h"
 #include "quantum/simulator/memory.h"
 #include "quantum/simulator/sampler.h"
 #include "quantum/simulator/trajectory.h"
@@ -13,18 +14,6 @@ namespace {
 
 /// Counts per basis index are kept in a flat table up to this many states.
 constexpr std::size_t DENSE_COUNT_LIMIT = std::size_t{1} << 22;
-
-/// The bond limit when the request goes to the matrix-product-state engine.
-std::optional<std::size_t> mps_bond_limit(const Backend& backend, const Circuit& circuit) {
-    if (backend.kind == BackendKind::Mps) return backend.max_bond_dim;
-    if (backend.kind == BackendKind::Auto && circuit.num_qubits() > AUTO_MAX_STATEVECTOR_QUBITS)
-        return AUTO_MAX_BOND_DIM;
-    return std::nullopt;
-}
-
-QuantumError mps_unavailable() {
-    return QuantumError::simulation("matrix-product-state backend is not available in this build");
-}
 
 /// A gate whose matrix holds a NaN or an infinity (from a NaN or infinite angle) would
 /// fill the whole state with NaN, and sampling NaN probabilities picks the last basis
@@ -129,7 +118,7 @@ Result<QuantumResult> sample_counts(StateBuffer state, const std::vector<std::si
 
 Result<QuantumResult> run(const SimulatorConfig& config, const Circuit& circuit, std::uint32_t shots) {
     if (shots == 0) return std::unexpected(QuantumError::invalid_shots(0));
-    if (mps_bond_limit(config.backend, circuit)) return std::unexpected(mps_unavailable());
+    if (auto bond = mps_bond_limit(config.backend, circuit)) return run_mps(config, circuit, shots, *bond);
     if (auto ok = check_finite_gates(circuit); !ok) return std::unexpected(ok.error());
     const bool noisy = !config.noise.is_ideal();
     if (noisy || needs_trajectories(circuit)) {
@@ -145,7 +134,7 @@ Result<StateBuffer> statevector(const SimulatorConfig& config, const Circuit& ci
     if (needs_trajectories(circuit))
         return std::unexpected(
             QuantumError::simulation("statevector is unavailable for circuits with mid-circuit measurements"));
-    if (mps_bond_limit(config.backend, circuit)) return std::unexpected(mps_unavailable());
+    if (auto bond = mps_bond_limit(config.backend, circuit)) return statevector_mps(circuit, *bond);
     if (auto ok = check_finite_gates(circuit); !ok) return std::unexpected(ok.error());
     auto state = StateBuffer::allocate(circuit.num_qubits());
     if (!state) return state;

@@ -142,18 +142,6 @@ TEST(Simulator, StatevectorAndProbabilities) {
               QuantumError::insufficient_memory(64, UINT64_MAX));
 }
 
-TEST(Simulator, BackendSelection) {
-    SimulatorConfig automatic = seeded(1);
-    automatic.backend = Backend::automatic();
-    EXPECT_TRUE(run(automatic, bell(), 10).has_value());
-    EXPECT_TRUE(statevector(automatic, Circuit::create(20).value()).has_value());
-    EXPECT_EQ(run(automatic, Circuit::create(21).value(), 10).error().kind, QuantumErrorKind::Simulation);
-    SimulatorConfig mps = seeded(1);
-    mps.backend = Backend::mps(8);
-    EXPECT_EQ(run(mps, bell(), 10).error().kind, QuantumErrorKind::Simulation);
-    EXPECT_EQ(statevector(mps, bell()).error().kind, QuantumErrorKind::Simulation);
-}
-
 TEST(Sampler, BinarySearchGivesTheLinearWalksIndex) {
     // Zero-probability entries, an unnormalised total (0.9) and draws on exact sums.
     std::vector<Complex> amps = {{0, 0}, {std::sqrt(0.2), 0}, {0, 0}, {0, std::sqrt(0.3)},
