@@ -215,15 +215,20 @@ TEST(SimulatorNonFinite, GatesWithNonFiniteEntriesAreRefusedBeforeSimulating) {
         (void)c.h(0);
         (void)c.append_gate(gate, {1});
         std::string message = "Simulation error: gate '" + gate.name + "' has a non-finite matrix entry";
-        auto state = statevector(seeded(1), c);
-        auto probs = probabilities(seeded(1), c);
-        auto counts = run(seeded(1), c, 10);
-        auto no_shots = run(seeded(1), c, 0);
-        ASSERT_FALSE(state || probs || counts || no_shots);
-        EXPECT_EQ(state.error().message(), message);
-        EXPECT_EQ(probs.error().message(), message);
-        EXPECT_EQ(counts.error().message(), message);
-        EXPECT_EQ(no_shots.error().kind, QuantumErrorKind::InvalidShots);
+        // Every backend gives the same refusal: the matrix-product-state one included.
+        for (Backend backend : {Backend{}, Backend::mps(8), Backend::automatic()}) {
+            SimulatorConfig config = seeded(1);
+            config.backend = backend;
+            auto state = statevector(config, c);
+            auto probs = probabilities(config, c);
+            auto counts = run(config, c, 10);
+            auto no_shots = run(config, c, 0);
+            ASSERT_FALSE(state || probs || counts || no_shots);
+            EXPECT_EQ(state.error().message(), message);
+            EXPECT_EQ(probs.error().message(), message);
+            EXPECT_EQ(counts.error().message(), message);
+            EXPECT_EQ(no_shots.error().kind, QuantumErrorKind::InvalidShots);
+        }
     }
     // A conditional gate is refused even though no shot may apply it.
     Circuit c = Circuit::with_classical_bits(1, 1).value();
