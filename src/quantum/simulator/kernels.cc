@@ -56,14 +56,16 @@ struct Monomial {
     int column[DIM];
     /// The entry is exactly 1: the new amplitude is the old one from `column`.
     bool unit[DIM];
-    /// Unit entry on the diagonal: nothing to store when the check passes.
-    bool unchanged[DIM];
+    /// Rows (bit r for row r) other than a unit entry on the diagonal: the only ones to
+    /// store when the check passes.
+    unsigned changed;
     /// Groups of +0 amplitudes stay as they are (see zeros_stay_zero).
     bool zeros_stay_zero;
 };
 
 template <int DIM>
 bool monomial_of(const double* re, const double* im, Monomial<DIM>& out) {
+    out.changed = 0;
     for (int r = 0; r < DIM; ++r) {
         int column = -1;
         for (int c = 0; c < DIM; ++c) {
@@ -75,7 +77,7 @@ bool monomial_of(const double* re, const double* im, Monomial<DIM>& out) {
         const double mr = re[DIM * r + column], mi = im[DIM * r + column];
         out.column[r] = column;
         out.unit[r] = mr == 1.0 && mi == 0.0;
-        out.unchanged[r] = out.unit[r] && column == r;
+        if (!out.unit[r] || column != r) out.changed |= 1u << r;
     }
     out.zeros_stay_zero = zeros_stay_zero<DIM>(re, im);
     return true;
@@ -286,53 +288,60 @@ QELIX_AVX inline __m256d regular4(__m256d v) {
                          _mm256_cmp_pd(abs, _mm256_set1_pd(INFINITY), _CMP_LT_OQ));
 }
 
-/// The general arithmetic for the groups at `at` (one local index per pointer, each
-/// register lane one group), as the dense kernels compute it. Out of line: the
-/// monomial kernels need it only for groups with special values.
+/// The general arithmetic on two neighbouring groups (each register lane one group) whose
+/// old amplitudes are `old`, as the dense kernels compute it. Out of line: the monomial
+/// kernels need it only for groups with special values.
 template <int DIM>
-QELIX_AVX __attribute__((noinline)) void general_step(const Entry4* e, double* const* at) {
-    __m256d old[DIM], swapped[DIM];
-    for (int c = 0; c < DIM; ++c) {
-        old[c] = _mm256_loadu_pd(at[c]);
-        swapped[c] = swap4(old[c]);
-    }
+QELIX_AVX __attribute__((noinline)) void general_rows(const Entry4* e, const __m256d* old, __m256d* fresh) {
+    __m256d swapped[DIM];
+    for (int c = 0; c < DIM; ++c) swapped[c] = swap4(old[c]);
     for (int r = 0; r < DIM; ++r) {
         __m256d sum = product4(e[DIM * r], old[0], swapped[0]);
         for (int c = 1; c < DIM; ++c) sum = _mm256_add_pd(sum, product4(e[DIM * r + c], old[c], swapped[c]));
-        _mm256_storeu_pd(at[r], sum);
+        fresh[r] = sum;
     }
 }
 
-/// Updates two neighbouring groups (each lane one group) whose local index r sits at
-/// `at[r]`, for a monomial matrix: stores only the rows that change, or, when a lane fails
-/// the conditions of Monomial, every row with the general arithmetic. `entry[r]` is row
-/// r's nonzero entry, `e` the whole matrix.
+/// Updates two neighbouring groups (each lane one group) with old amplitudes `old`, for a
+/// monomial matrix, and returns the rows to store (bit r for row r), their new values in
+/// `fresh`: only the rows that change, or, when a lane fails the conditions of Monomial,
+/// every row with the general arithmetic. `entry[r]` is row r's nonzero entry, `e` the
+/// whole matrix.
 template <int DIM>
-QELIX_AVX inline void monomial_step(const Monomial<DIM>& mono, const Entry4* entry, const Entry4* e,
-                                    double* const* at) {
+QELIX_AVX inline unsigned monomial_rows(const Monomial<DIM>& mono, const Entry4* entry, const Entry4* e,
+                                        const __m256d* old, __m256d* fresh) {
     __m256d any = _mm256_setzero_pd();
     __m256d ok = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
 #pragma GCC unroll 4
     for (int c = 0; c < DIM; ++c) {
-        const __m256d v = _mm256_loadu_pd(at[c]);
-        any = _mm256_or_pd(any, v);
-        ok = _mm256_and_pd(ok, finite4(v));
+        any = _mm256_or_pd(any, old[c]);
+        ok = _mm256_and_pd(ok, finite4(old[c]));
     }
-    if (mono.zeros_stay_zero && _mm256_testz_si256(_mm256_castpd_si256(any), _mm256_castpd_si256(any))) return;
-    __m256d fresh[DIM];
+    if (mono.zeros_stay_zero && _mm256_testz_si256(_mm256_castpd_si256(any), _mm256_castpd_si256(any))) return 0;
 #pragma GCC unroll 4
     for (int r = 0; r < DIM; ++r) {
-        const __m256d source = _mm256_loadu_pd(at[mono.column[r]]);
+        const __m256d source = old[mono.column[r]];
         fresh[r] = mono.unit[r] ? source : product4(entry[r], source, swap4(source));
         ok = _mm256_and_pd(ok, regular4(fresh[r]));
     }
     if (_mm256_movemask_pd(ok) != 0xF) {
-        general_step<DIM>(e, at);
-        return;
+        general_rows<DIM>(e, old, fresh);
+        return (1u << DIM) - 1;
     }
+    return mono.changed;
+}
+
+/// monomial_rows for two neighbouring groups whose local index r sits at `at[r]`.
+template <int DIM>
+QELIX_AVX inline void monomial_step(const Monomial<DIM>& mono, const Entry4* entry, const Entry4* e,
+                                    double* const* at) {
+    __m256d old[DIM], fresh[DIM];
+#pragma GCC unroll 4
+    for (int c = 0; c < DIM; ++c) old[c] = _mm256_loadu_pd(at[c]);
+    const unsigned store = monomial_rows<DIM>(mono, entry, e, old, fresh);
 #pragma GCC unroll 4
     for (int r = 0; r < DIM; ++r)
-        if (!mono.unchanged[r]) _mm256_storeu_pd(at[r], fresh[r]);
+        if (store >> r & 1) _mm256_storeu_pd(at[r], fresh[r]);
 }
 
 /// One-qubit monomial gate on target >= 1: two neighbouring pairs per register.
@@ -378,6 +387,47 @@ QELIX_AVX void two_qubit_monomial_avx(double* d, std::size_t a, std::size_t b, c
         if (k < run) two_qubit_sse2(d, a, b, m, g + k, g + run);
         g += run;
     }
+}
+
+/// Two-qubit monomial gate with a target on qubit 0. Each register holds the two rows of one
+/// group that differ in the qubit-0 bit; two neighbouring groups are loaded and transposed
+/// so that, as elsewhere, each lane is one group.
+QELIX_AVX void two_qubit_monomial_low0_avx(double* d, std::size_t a, std::size_t b, const Matrix4& m,
+                                           const Monomial<4>& mono, std::size_t begin, std::size_t end) {
+    Entry4 e[16], entry[4];
+    for (int k = 0; k < 16; ++k) e[k] = entry4(m.re[k], m.im[k], m.re[k], m.im[k]);
+    for (int r = 0; r < 4; ++r) entry[r] = e[4 * r + mono.column[r]];
+    const std::size_t high = std::max(a, b);
+    // Row bit of the qubit-0 target (rows r and r | low_row share a register), the other
+    // target's row bit, and the distance between neighbouring groups, in doubles.
+    const int low_row = b == 0 ? 1 : 2, high_row = 3 - low_row;
+    const std::size_t high_offset = std::size_t{2} << high;
+    const std::size_t next_group = high == 1 ? 8 : 4;
+    if (begin % 2 == 1 && begin < end) {
+        two_qubit_sse2(d, a, b, m, begin, begin + 1);
+        ++begin;
+    }
+    for (std::size_t g = begin; g + 2 <= end; g += 2) {
+        double* base = d + 2 * insert_zero(insert_zero(g, 0), high);
+        double* rows[2] = {base, base + high_offset};  // registers of rows 0 | low_row, high_row | ...
+        __m256d old[4], fresh[4];
+        for (int h = 0; h < 2; ++h) {
+            const __m256d first = _mm256_loadu_pd(rows[h]), second = _mm256_loadu_pd(rows[h] + next_group);
+            const int r = h * high_row;
+            old[r] = _mm256_permute2f128_pd(first, second, 0x20);
+            old[r | low_row] = _mm256_permute2f128_pd(first, second, 0x31);
+        }
+        const unsigned store = monomial_rows<4>(mono, entry, e, old, fresh);
+        for (int h = 0; h < 2; ++h) {
+            const int r = h * high_row, pair = (1 << r) | (1 << (r | low_row));
+            if ((store & pair) == 0) continue;
+            const __m256d low_value = store >> r & 1 ? fresh[r] : old[r];
+            const __m256d high_value = store >> (r | low_row) & 1 ? fresh[r | low_row] : old[r | low_row];
+            _mm256_storeu_pd(rows[h], _mm256_permute2f128_pd(low_value, high_value, 0x20));
+            _mm256_storeu_pd(rows[h] + next_group, _mm256_permute2f128_pd(low_value, high_value, 0x31));
+        }
+    }
+    if ((end - begin) % 2 == 1) two_qubit_sse2(d, a, b, m, end - 1, end);
 }
 
 #undef QELIX_AVX
@@ -426,9 +476,12 @@ void apply_one_qubit_kernel(Complex* amps, std::size_t target, const Matrix2& m,
 void apply_two_qubit_kernel(Complex* amps, std::size_t a, std::size_t b, const Matrix4& m, std::size_t begin,
                             std::size_t end, KernelPath path) {
     Monomial<4> mono;
-    if (path == KernelPath::Avx && a > 0 && b > 0 && monomial_of<4>(m.re, m.im, mono))
-        two_qubit_monomial_avx(as_doubles(amps), a, b, m, mono, begin, end);
-    else if (path != KernelPath::Sse2)
+    if (path == KernelPath::Avx && monomial_of<4>(m.re, m.im, mono)) {
+        if (a > 0 && b > 0)
+            two_qubit_monomial_avx(as_doubles(amps), a, b, m, mono, begin, end);
+        else
+            two_qubit_monomial_low0_avx(as_doubles(amps), a, b, m, mono, begin, end);
+    } else if (path != KernelPath::Sse2)
         two_qubit_avx(as_doubles(amps), a, b, m, begin, end);
     else
         two_qubit_sse2(as_doubles(amps), a, b, m, begin, end);

@@ -40,8 +40,8 @@ constexpr std::size_t WINDOW = std::size_t{1} << WINDOW_BITS;
 /// amplitudes with every target at or above WINDOW_BITS clear, the window and its
 /// partner windows (those targets set) are copied into one small buffer where those
 /// targets become bits WINDOW_BITS, WINDOW_BITS + 1 (in ascending order), the kernel
-/// updates every group of the buffer, and the windows are copied back. Each group
-/// gets exactly the arithmetic it would get in place.
+/// updates every group of the buffer, and the windows it changed are copied back. Each
+/// group gets exactly the arithmetic it would get in place.
 template <class Kernel>
 void apply_gathered(Complex* amps, std::size_t num_qubits, std::span<const std::size_t> targets, bool parallel,
                     Kernel&& kernel) {
@@ -77,8 +77,11 @@ void apply_gathered(Complex* amps, std::size_t num_qubits, std::span<const std::
             for (std::size_t c = 0; c < copies; ++c)
                 std::memcpy(local + c * WINDOW, source(base, c), WINDOW * sizeof(Complex));
             kernel(local, local_targets, copies * WINDOW);
+            // A window the gate left bit for bit as it was (the control-0 half of a CNOT or
+            // CZ) is not written back: memory traffic, not arithmetic, bounds these gates.
             for (std::size_t c = 0; c < copies; ++c)
-                std::memcpy(source(base, c), local + c * WINDOW, WINDOW * sizeof(Complex));
+                if (std::memcmp(source(base, c), local + c * WINDOW, WINDOW * sizeof(Complex)) != 0)
+                    std::memcpy(source(base, c), local + c * WINDOW, WINDOW * sizeof(Complex));
         }
     });
 }
