@@ -112,21 +112,26 @@ inline __m128d product2(const Entry2& m, __m128d a, __m128d swapped) {
 
 inline __m128d swap2(__m128d a) { return _mm_shuffle_pd(a, a, 1); }
 
+/// Applies the matrix `e` to the pairs (x[k], y[k]), k < count (complex numbers).
+void pairs_sse2(const Entry2* e, double* x, double* y, std::size_t count) {
+    for (std::size_t k = 0; k < 2 * count; k += 2) {
+        __m128d a0 = _mm_load_pd(x + k), a1 = _mm_load_pd(y + k);
+        __m128d s0 = swap2(a0), s1 = swap2(a1);
+        _mm_store_pd(x + k, _mm_add_pd(product2(e[0], a0, s0), product2(e[1], a1, s1)));
+        _mm_store_pd(y + k, _mm_add_pd(product2(e[2], a0, s0), product2(e[3], a1, s1)));
+    }
+}
+
+void entries2(const Matrix2& m, Entry2* e) {
+    for (int k = 0; k < 4; ++k) e[k] = entry2(m.re[k], m.im[k]);
+}
+
 void one_qubit_sse2(double* d, std::size_t target, const Matrix2& m, std::size_t begin, std::size_t end) {
-    const Entry2 e[4] = {entry2(m.re[0], m.im[0]), entry2(m.re[1], m.im[1]), entry2(m.re[2], m.im[2]),
-                         entry2(m.re[3], m.im[3])};
+    Entry2 e[4];
+    entries2(m, e);
     const std::size_t stride = std::size_t{1} << target;
     for_each_run(begin, end, target, [&](std::size_t g) { return insert_zero(g, target); },
-                 [&](std::size_t i, std::size_t run) {
-                     double* x = d + 2 * i;
-                     double* y = d + 2 * (i + stride);
-                     for (std::size_t k = 0; k < 2 * run; k += 2) {
-                         __m128d a0 = _mm_load_pd(x + k), a1 = _mm_load_pd(y + k);
-                         __m128d s0 = swap2(a0), s1 = swap2(a1);
-                         _mm_store_pd(x + k, _mm_add_pd(product2(e[0], a0, s0), product2(e[1], a1, s1)));
-                         _mm_store_pd(y + k, _mm_add_pd(product2(e[2], a0, s0), product2(e[3], a1, s1)));
-                     }
-                 });
+                 [&](std::size_t i, std::size_t run) { pairs_sse2(e, d + 2 * i, d + 2 * (i + stride), run); });
 }
 
 void two_qubit_sse2(double* d, std::size_t a, std::size_t b, const Matrix4& m, std::size_t begin, std::size_t end) {
@@ -181,42 +186,16 @@ QELIX_AVX inline bool all_plus_zero(const __m256d* v) {
     return _mm256_testz_si256(_mm256_castpd_si256(any), _mm256_castpd_si256(any));
 }
 
-QELIX_AVX void one_qubit_avx(double* d, std::size_t target, const Matrix2& m, std::size_t begin, std::size_t end) {
-    if (target == 0) {
-        // A pair is one register (a0, a1). Lane 0 computes m00*a0 + m01*a1, lane 1
-        // m11*a1 + m10*a0: the same sum, as IEEE addition is commutative.
-        const Entry4 diagonal = entry4(m.re[0], m.im[0], m.re[3], m.im[3]);
-        const Entry4 cross = entry4(m.re[1], m.im[1], m.re[2], m.im[2]);
-        for (std::size_t p = begin; p < end; ++p) {
-            double* x = d + 4 * p;
-            __m256d v = _mm256_loadu_pd(x);
-            __m256d crossed = _mm256_permute2f128_pd(v, v, 1);
-            _mm256_storeu_pd(x, _mm256_add_pd(product4(diagonal, v, swap4(v)), product4(cross, crossed, swap4(crossed))));
-        }
-        return;
-    }
-    // Two neighbouring pairs per register: lanes are independent pairs.
-    const Entry4 e[4] = {entry4(m.re[0], m.im[0], m.re[0], m.im[0]), entry4(m.re[1], m.im[1], m.re[1], m.im[1]),
-                         entry4(m.re[2], m.im[2], m.re[2], m.im[2]), entry4(m.re[3], m.im[3], m.re[3], m.im[3])};
-    const std::size_t stride = std::size_t{1} << target;
-    const bool skip_zeros = zeros_stay_zero<2>(m.re, m.im);
-    for (std::size_t g = begin; g < end;) {
-        std::size_t run = std::min(end - g, stride - (g & (stride - 1)));
-        std::size_t i = insert_zero(g, target);
-        double* x = d + 2 * i;
-        double* y = d + 2 * (i + stride);
-        std::size_t k = 0;
-        for (; k + 2 <= run; k += 2) {
-            const __m256d old[2] = {_mm256_loadu_pd(x + 2 * k), _mm256_loadu_pd(y + 2 * k)};
-            if (skip_zeros && all_plus_zero<2>(old)) continue;
-            __m256d a0 = old[0], a1 = old[1];
-            __m256d s0 = swap4(a0), s1 = swap4(a1);
-            _mm256_storeu_pd(x + 2 * k, _mm256_add_pd(product4(e[0], a0, s0), product4(e[1], a1, s1)));
-            _mm256_storeu_pd(y + 2 * k, _mm256_add_pd(product4(e[2], a0, s0), product4(e[3], a1, s1)));
-        }
-        // A block boundary inside a run can leave one pair over.
-        if (k < run) one_qubit_sse2(d, target, m, g + k, g + run);
-        g += run;
+/// One-qubit gate on qubit 0: a pair is one register (a0, a1). Lane 0 computes
+/// m00*a0 + m01*a1, lane 1 m11*a1 + m10*a0: the same sum, as IEEE addition is commutative.
+QELIX_AVX void one_qubit_target0_avx(double* d, const Matrix2& m, std::size_t begin, std::size_t end) {
+    const Entry4 diagonal = entry4(m.re[0], m.im[0], m.re[3], m.im[3]);
+    const Entry4 cross = entry4(m.re[1], m.im[1], m.re[2], m.im[2]);
+    for (std::size_t p = begin; p < end; ++p) {
+        double* x = d + 4 * p;
+        __m256d v = _mm256_loadu_pd(x);
+        __m256d crossed = _mm256_permute2f128_pd(v, v, 1);
+        _mm256_storeu_pd(x, _mm256_add_pd(product4(diagonal, v, swap4(v)), product4(cross, crossed, swap4(crossed))));
     }
 }
 
@@ -344,25 +323,60 @@ QELIX_AVX inline void monomial_step(const Monomial<DIM>& mono, const Entry4* ent
         if (store >> r & 1) _mm256_storeu_pd(at[r], fresh[r]);
 }
 
-/// One-qubit monomial gate on target >= 1: two neighbouring pairs per register.
-QELIX_AVX void one_qubit_monomial_avx(double* d, std::size_t target, const Matrix2& m, const Monomial<2>& mono,
-                                      std::size_t begin, std::size_t end) {
-    const Entry4 e[4] = {entry4(m.re[0], m.im[0], m.re[0], m.im[0]), entry4(m.re[1], m.im[1], m.re[1], m.im[1]),
-                         entry4(m.re[2], m.im[2], m.re[2], m.im[2]), entry4(m.re[3], m.im[3], m.re[3], m.im[3])};
-    const Entry4 entry[2] = {e[mono.column[0]], e[2 + mono.column[1]]};
-    const std::size_t stride = std::size_t{1} << target;
-    for (std::size_t g = begin; g < end;) {
-        std::size_t run = std::min(end - g, stride - (g & (stride - 1)));
-        double* x = d + 2 * insert_zero(g, target);
-        double* rows[2] = {x, x + 2 * stride};
-        std::size_t k = 0;
-        for (; k + 2 <= run; k += 2) {
-            double* const at[2] = {rows[0] + 2 * k, rows[1] + 2 * k};
-            monomial_step<2>(mono, entry, e, at);
+/// A one-qubit gate prepared for pairs_avx: two neighbouring pairs per register, lanes
+/// independent pairs.
+struct PairPlan {
+    Matrix2 m;
+    Entry4 e[4];
+    /// Groups of +0 amplitudes stay as they are (see zeros_stay_zero).
+    bool skip_zeros;
+    /// Take the monomial shortcut, with `mono` and the nonzero entry of each row.
+    bool monomial;
+    Monomial<2> mono;
+    Entry4 entry[2];
+};
+
+QELIX_AVX PairPlan pair_plan(const Matrix2& m, bool allow_monomial) {
+    PairPlan p{.m = m, .skip_zeros = zeros_stay_zero<2>(m.re, m.im)};
+    for (int k = 0; k < 4; ++k) p.e[k] = entry4(m.re[k], m.im[k], m.re[k], m.im[k]);
+    p.monomial = allow_monomial && monomial_of<2>(m.re, m.im, p.mono);
+    if (p.monomial) p.entry[0] = p.e[p.mono.column[0]], p.entry[1] = p.e[2 + p.mono.column[1]];
+    return p;
+}
+
+/// Applies the planned gate to the pairs (x[k], y[k]), k < count (complex numbers).
+QELIX_AVX void pairs_avx(const PairPlan& p, double* x, double* y, std::size_t count) {
+    std::size_t k = 0;
+    if (p.monomial) {
+        for (; k + 2 <= count; k += 2) {
+            double* const at[2] = {x + 2 * k, y + 2 * k};
+            monomial_step<2>(p.mono, p.entry, p.e, at);
         }
-        if (k < run) one_qubit_sse2(d, target, m, g + k, g + run);
-        g += run;
+    } else {
+        for (; k + 2 <= count; k += 2) {
+            const __m256d old[2] = {_mm256_loadu_pd(x + 2 * k), _mm256_loadu_pd(y + 2 * k)};
+            if (p.skip_zeros && all_plus_zero<2>(old)) continue;
+            __m256d a0 = old[0], a1 = old[1];
+            __m256d s0 = swap4(a0), s1 = swap4(a1);
+            _mm256_storeu_pd(x + 2 * k, _mm256_add_pd(product4(p.e[0], a0, s0), product4(p.e[1], a1, s1)));
+            _mm256_storeu_pd(y + 2 * k, _mm256_add_pd(product4(p.e[2], a0, s0), product4(p.e[3], a1, s1)));
+        }
     }
+    // A block boundary inside a run can leave one pair over.
+    if (k < count) {
+        Entry2 e[4];
+        entries2(p.m, e);
+        pairs_sse2(e, x + 2 * k, y + 2 * k, count - k);
+    }
+}
+
+/// One-qubit gate on target >= 1: each run of pairs through pairs_avx.
+QELIX_AVX void one_qubit_avx(double* d, std::size_t target, const Matrix2& m, bool allow_monomial,
+                             std::size_t begin, std::size_t end) {
+    const PairPlan plan = pair_plan(m, allow_monomial);
+    const std::size_t stride = std::size_t{1} << target;
+    for_each_run(begin, end, target, [&](std::size_t g) { return insert_zero(g, target); },
+                 [&](std::size_t i, std::size_t run) { pairs_avx(plan, d + 2 * i, d + 2 * (i + stride), run); });
 }
 
 /// Two-qubit monomial gate with both targets >= 1: two neighbouring quadruples per register.
@@ -409,7 +423,7 @@ QELIX_AVX void two_qubit_monomial_low0_avx(double* d, std::size_t a, std::size_t
     }
     for (std::size_t g = begin; g + 2 <= end; g += 2) {
         double* base = d + 2 * insert_zero(insert_zero(g, 0), high);
-        double* rows[2] = {base, base + high_offset};  // registers of rows 0 | low_row, high_row | ...
+        double* rows[2] = {base, base + high_offset};  // rows {0, low_row}, rows {high_row, 3}
         __m256d old[4], fresh[4];
         for (int h = 0; h < 2; ++h) {
             const __m256d first = _mm256_loadu_pd(rows[h]), second = _mm256_loadu_pd(rows[h] + next_group);
@@ -463,14 +477,22 @@ Matrix4 matrix4_of(const Gate& gate) {
 
 void apply_one_qubit_kernel(Complex* amps, std::size_t target, const Matrix2& m, std::size_t begin, std::size_t end,
                             KernelPath path) {
-    Monomial<2> mono;
-    // On qubit 0 neighbouring pairs share a register; the dense path handles them well.
-    if (path == KernelPath::Avx && target > 0 && monomial_of<2>(m.re, m.im, mono))
-        one_qubit_monomial_avx(as_doubles(amps), target, m, mono, begin, end);
-    else if (path != KernelPath::Sse2)
-        one_qubit_avx(as_doubles(amps), target, m, begin, end);
-    else
+    if (path == KernelPath::Sse2)
         one_qubit_sse2(as_doubles(amps), target, m, begin, end);
+    else if (target == 0)  // neighbouring pairs share a register; the dense path handles them well
+        one_qubit_target0_avx(as_doubles(amps), m, begin, end);
+    else
+        one_qubit_avx(as_doubles(amps), target, m, path == KernelPath::Avx, begin, end);
+}
+
+void apply_one_qubit_pairs(Complex* x, Complex* y, std::size_t count, const Matrix2& m, KernelPath path) {
+    if (path == KernelPath::Sse2) {
+        Entry2 e[4];
+        entries2(m, e);
+        pairs_sse2(e, as_doubles(x), as_doubles(y), count);
+    } else {
+        pairs_avx(pair_plan(m, path == KernelPath::Avx), as_doubles(x), as_doubles(y), count);
+    }
 }
 
 void apply_two_qubit_kernel(Complex* amps, std::size_t a, std::size_t b, const Matrix4& m, std::size_t begin,

@@ -48,6 +48,11 @@ KernelPath best_kernel_path();
 void apply_one_qubit_kernel(Complex* amps, std::size_t target, const Matrix2& m, std::size_t begin, std::size_t end,
                             KernelPath path = best_kernel_path());
 
+/// Applies `m` to the pairs (x[k], y[k]), k < count: a gate's pairs with their two halves
+/// held apart (as when one half is staged in a local buffer). Same values as in place.
+void apply_one_qubit_pairs(Complex* x, Complex* y, std::size_t count, const Matrix2& m,
+                           KernelPath path = best_kernel_path());
+
 /// Applies `m` to the quadruples of targets (a, b) numbered [begin, end) in index
 /// order; local index 2*bit_a + bit_b (the first target is the high local bit).
 void apply_two_qubit_kernel(Complex* amps, std::size_t a, std::size_t b, const Matrix4& m, std::size_t begin,

@@ -155,6 +155,25 @@ void expect_general_values(const std::vector<Complex>& start, Apply&& apply, con
 
 }  // namespace
 
+TEST(Kernels, PairsHeldApartGiveTheInPlaceBits) {
+    // The halves of the pairs in separate buffers (a far target's staging) on every path.
+    const std::size_t n = 7, target = n - 1, half = std::size_t{1} << target;
+    std::vector<Matrix2> matrices = {sample_matrix2(), matrix2_of(gates::x()), matrix2_of(gates::t())};
+    for (const Matrix2& m : matrices)
+        for (std::size_t period : {0, 5}) {
+            std::vector<Complex> in_place = special_state(n, period);
+            std::vector<Complex> start = in_place;
+            apply_one_qubit_kernel(in_place.data(), target, m, 0, half);
+            for (KernelPath path : {KernelPath::Sse2, KernelPath::Avx, KernelPath::AvxDense}) {
+                if (path != KernelPath::Sse2 && best_kernel_path() != KernelPath::Avx) continue;
+                std::vector<Complex> x(start.begin(), start.begin() + half), y(start.begin() + half, start.end());
+                apply_one_qubit_pairs(x.data(), y.data(), half, m, path);
+                x.insert(x.end(), y.begin(), y.end());
+                EXPECT_TRUE(same_values(x, in_place)) << "path " << static_cast<int>(path) << " period " << period;
+            }
+        }
+}
+
 TEST(Kernels, PermutationAndDiagonalGatesKeepTheGeneralBitsOnSpecialValues) {
     if (best_kernel_path() != KernelPath::Avx) GTEST_SKIP() << "no AVX on this processor";
     const std::size_t n = 7;
