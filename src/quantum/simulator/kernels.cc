@@ -323,60 +323,84 @@ QELIX_AVX inline void monomial_step(const Monomial<DIM>& mono, const Entry4* ent
         if (store >> r & 1) _mm256_storeu_pd(at[r], fresh[r]);
 }
 
-/// A one-qubit gate prepared for pairs_avx: two neighbouring pairs per register, lanes
-/// independent pairs.
-struct PairPlan {
-    Matrix2 m;
-    Entry4 e[4];
-    /// Groups of +0 amplitudes stay as they are (see zeros_stay_zero).
-    bool skip_zeros;
-    /// Take the monomial shortcut, with `mono` and the nonzero entry of each row.
-    bool monomial;
-    Monomial<2> mono;
-    Entry4 entry[2];
-};
-
-QELIX_AVX PairPlan pair_plan(const Matrix2& m, bool allow_monomial) {
-    PairPlan p{.m = m, .skip_zeros = zeros_stay_zero<2>(m.re, m.im)};
-    for (int k = 0; k < 4; ++k) p.e[k] = entry4(m.re[k], m.im[k], m.re[k], m.im[k]);
-    p.monomial = allow_monomial && monomial_of<2>(m.re, m.im, p.mono);
-    if (p.monomial) p.entry[0] = p.e[p.mono.column[0]], p.entry[1] = p.e[2 + p.mono.column[1]];
-    return p;
+/// The leftover pair of a run (a block boundary inside it) on the SSE2 path.
+void leftover_pairs(const Matrix2& m, double* x, double* y, std::size_t count) {
+    Entry2 e[4];
+    entries2(m, e);
+    pairs_sse2(e, x, y, count);
 }
 
-/// Applies the planned gate to the pairs (x[k], y[k]), k < count (complex numbers).
-QELIX_AVX void pairs_avx(const PairPlan& p, double* x, double* y, std::size_t count) {
+/// Applies `e` (row-major entries, lanes independent pairs) to the pairs (x[k], y[k]),
+/// k < count, two neighbouring pairs per register.
+QELIX_AVX inline __attribute__((always_inline)) void dense_pairs_avx(const Entry4* e, bool skip_zeros,
+                                                                  const Matrix2& m, double* x, double* y,
+                                                                  std::size_t count) {
     std::size_t k = 0;
-    if (p.monomial) {
-        for (; k + 2 <= count; k += 2) {
-            double* const at[2] = {x + 2 * k, y + 2 * k};
-            monomial_step<2>(p.mono, p.entry, p.e, at);
-        }
-    } else {
-        for (; k + 2 <= count; k += 2) {
-            const __m256d old[2] = {_mm256_loadu_pd(x + 2 * k), _mm256_loadu_pd(y + 2 * k)};
-            if (p.skip_zeros && all_plus_zero<2>(old)) continue;
-            __m256d a0 = old[0], a1 = old[1];
-            __m256d s0 = swap4(a0), s1 = swap4(a1);
-            _mm256_storeu_pd(x + 2 * k, _mm256_add_pd(product4(p.e[0], a0, s0), product4(p.e[1], a1, s1)));
-            _mm256_storeu_pd(y + 2 * k, _mm256_add_pd(product4(p.e[2], a0, s0), product4(p.e[3], a1, s1)));
-        }
+    for (; k + 2 <= count; k += 2) {
+        const __m256d old[2] = {_mm256_loadu_pd(x + 2 * k), _mm256_loadu_pd(y + 2 * k)};
+        if (skip_zeros && all_plus_zero<2>(old)) continue;
+        __m256d a0 = old[0], a1 = old[1];
+        __m256d s0 = swap4(a0), s1 = swap4(a1);
+        _mm256_storeu_pd(x + 2 * k, _mm256_add_pd(product4(e[0], a0, s0), product4(e[1], a1, s1)));
+        _mm256_storeu_pd(y + 2 * k, _mm256_add_pd(product4(e[2], a0, s0), product4(e[3], a1, s1)));
     }
-    // A block boundary inside a run can leave one pair over.
-    if (k < count) {
-        Entry2 e[4];
-        entries2(p.m, e);
-        pairs_sse2(e, x + 2 * k, y + 2 * k, count - k);
-    }
+    if (k < count) leftover_pairs(m, x + 2 * k, y + 2 * k, count - k);
 }
 
-/// One-qubit gate on target >= 1: each run of pairs through pairs_avx.
+/// dense_pairs_avx for a monomial matrix, through monomial_step.
+QELIX_AVX inline __attribute__((always_inline)) void monomial_pairs_avx(const Monomial<2>& mono, const Entry4* entry,
+                                                                     const Entry4* e, const Matrix2& m, double* x,
+                                                                     double* y, std::size_t count) {
+    std::size_t k = 0;
+    for (; k + 2 <= count; k += 2) {
+        double* const at[2] = {x + 2 * k, y + 2 * k};
+        monomial_step<2>(mono, entry, e, at);
+    }
+    if (k < count) leftover_pairs(m, x + 2 * k, y + 2 * k, count - k);
+}
+
+/// The entries of `m` for the AVX paths, each broadcast to both lanes.
+QELIX_AVX inline void entries4(const Matrix2& m, Entry4* e) {
+    for (int k = 0; k < 4; ++k) e[k] = entry4(m.re[k], m.im[k], m.re[k], m.im[k]);
+}
+
+/// One-qubit gate on target >= 1: the monomial shortcut where allowed, else the dense
+/// arithmetic. Plain loops rather than for_each_run: a lambda would not inherit the AVX
+/// target, and the pair loops must inline for the short runs of low targets.
 QELIX_AVX void one_qubit_avx(double* d, std::size_t target, const Matrix2& m, bool allow_monomial,
                              std::size_t begin, std::size_t end) {
-    const PairPlan plan = pair_plan(m, allow_monomial);
+    Entry4 e[4];
+    entries4(m, e);
+    Monomial<2> mono;
     const std::size_t stride = std::size_t{1} << target;
-    for_each_run(begin, end, target, [&](std::size_t g) { return insert_zero(g, target); },
-                 [&](std::size_t i, std::size_t run) { pairs_avx(plan, d + 2 * i, d + 2 * (i + stride), run); });
+    if (allow_monomial && monomial_of<2>(m.re, m.im, mono)) {
+        const Entry4 entry[2] = {e[mono.column[0]], e[2 + mono.column[1]]};
+        for (std::size_t g = begin; g < end;) {
+            const std::size_t run = std::min(end - g, stride - (g & (stride - 1))), i = insert_zero(g, target);
+            monomial_pairs_avx(mono, entry, e, m, d + 2 * i, d + 2 * (i + stride), run);
+            g += run;
+        }
+        return;
+    }
+    const bool skip_zeros = zeros_stay_zero<2>(m.re, m.im);
+    for (std::size_t g = begin; g < end;) {
+        const std::size_t run = std::min(end - g, stride - (g & (stride - 1))), i = insert_zero(g, target);
+        dense_pairs_avx(e, skip_zeros, m, d + 2 * i, d + 2 * (i + stride), run);
+        g += run;
+    }
+}
+
+/// One-qubit gate on the pairs (x[k], y[k]), k < count, held in two buffers.
+QELIX_AVX void one_qubit_pairs_avx(double* x, double* y, std::size_t count, const Matrix2& m, bool allow_monomial) {
+    Entry4 e[4];
+    entries4(m, e);
+    Monomial<2> mono;
+    if (allow_monomial && monomial_of<2>(m.re, m.im, mono)) {
+        const Entry4 entry[2] = {e[mono.column[0]], e[2 + mono.column[1]]};
+        monomial_pairs_avx(mono, entry, e, m, x, y, count);
+    } else {
+        dense_pairs_avx(e, zeros_stay_zero<2>(m.re, m.im), m, x, y, count);
+    }
 }
 
 /// Two-qubit monomial gate with both targets >= 1: two neighbouring quadruples per register.
@@ -491,7 +515,7 @@ void apply_one_qubit_pairs(Complex* x, Complex* y, std::size_t count, const Matr
         entries2(m, e);
         pairs_sse2(e, as_doubles(x), as_doubles(y), count);
     } else {
-        pairs_avx(pair_plan(m, path == KernelPath::Avx), as_doubles(x), as_doubles(y), count);
+        one_qubit_pairs_avx(as_doubles(x), as_doubles(y), count, m, path == KernelPath::Avx);
     }
 }
 
