@@ -323,8 +323,9 @@ QELIX_AVX inline void monomial_step(const Monomial<DIM>& mono, const Entry4* ent
         if (store >> r & 1) _mm256_storeu_pd(at[r], fresh[r]);
 }
 
-/// The leftover pair of a run (a block boundary inside it) on the SSE2 path.
-void leftover_pairs(const Matrix2& m, double* x, double* y, std::size_t count) {
+/// pairs_sse2 for `m`: the SSE2 path of apply_one_qubit_pairs, and the pair a block
+/// boundary can leave over at the end of an AVX run.
+void sse2_pairs(const Matrix2& m, double* x, double* y, std::size_t count) {
     Entry2 e[4];
     entries2(m, e);
     pairs_sse2(e, x, y, count);
@@ -344,7 +345,7 @@ QELIX_AVX inline __attribute__((always_inline)) void dense_pairs_avx(const Entry
         _mm256_storeu_pd(x + 2 * k, _mm256_add_pd(product4(e[0], a0, s0), product4(e[1], a1, s1)));
         _mm256_storeu_pd(y + 2 * k, _mm256_add_pd(product4(e[2], a0, s0), product4(e[3], a1, s1)));
     }
-    if (k < count) leftover_pairs(m, x + 2 * k, y + 2 * k, count - k);
+    if (k < count) sse2_pairs(m, x + 2 * k, y + 2 * k, count - k);
 }
 
 /// dense_pairs_avx for a monomial matrix, through monomial_step.
@@ -356,7 +357,7 @@ QELIX_AVX inline __attribute__((always_inline)) void monomial_pairs_avx(const Mo
         double* const at[2] = {x + 2 * k, y + 2 * k};
         monomial_step<2>(mono, entry, e, at);
     }
-    if (k < count) leftover_pairs(m, x + 2 * k, y + 2 * k, count - k);
+    if (k < count) sse2_pairs(m, x + 2 * k, y + 2 * k, count - k);
 }
 
 /// The entries of `m` for the AVX paths, each broadcast to both lanes.
@@ -510,13 +511,10 @@ void apply_one_qubit_kernel(Complex* amps, std::size_t target, const Matrix2& m,
 }
 
 void apply_one_qubit_pairs(Complex* x, Complex* y, std::size_t count, const Matrix2& m, KernelPath path) {
-    if (path == KernelPath::Sse2) {
-        Entry2 e[4];
-        entries2(m, e);
-        pairs_sse2(e, as_doubles(x), as_doubles(y), count);
-    } else {
+    if (path == KernelPath::Sse2)
+        sse2_pairs(m, as_doubles(x), as_doubles(y), count);
+    else
         one_qubit_pairs_avx(as_doubles(x), as_doubles(y), count, m, path == KernelPath::Avx);
-    }
 }
 
 void apply_two_qubit_kernel(Complex* amps, std::size_t a, std::size_t b, const Matrix4& m, std::size_t begin,
