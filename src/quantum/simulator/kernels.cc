@@ -13,12 +13,6 @@ namespace qelix {
 
 namespace {
 
-/// Inserts a zero bit at position `bit` of `value`.
-inline std::size_t insert_zero(std::size_t value, std::size_t bit) {
-    std::size_t low = value & ((std::size_t{1} << bit) - 1);
-    return ((value >> bit) << (bit + 1)) | low;
-}
-
 inline double* as_doubles(Complex* amps) { return reinterpret_cast<double*>(amps); }
 
 /// Whether the general arithmetic maps a group of amplitudes that are all exactly +0 to
@@ -172,6 +166,12 @@ QELIX_AVX inline Entry4 entry4(double re0, double im0, double re1, double im1) {
     return {_mm256_set_pd(re1, re1, re0, re0), _mm256_set_pd(im1, -im1, im0, -im0)};
 }
 
+/// The DIM x DIM entries of a matrix for the AVX paths, each broadcast to both lanes.
+template <int DIM>
+QELIX_AVX inline void entries4(const double* re, const double* im, Entry4* e) {
+    for (int k = 0; k < DIM * DIM; ++k) e[k] = entry4(re[k], im[k], re[k], im[k]);
+}
+
 QELIX_AVX inline __m256d product4(const Entry4& m, __m256d a, __m256d swapped) {
     return _mm256_add_pd(_mm256_mul_pd(m.re, a), _mm256_mul_pd(m.im, swapped));
 }
@@ -229,7 +229,7 @@ QELIX_AVX void two_qubit_avx(double* d, std::size_t a, std::size_t b, const Matr
         return;
     }
     Entry4 e[16];
-    for (int k = 0; k < 16; ++k) e[k] = entry4(m.re[k], m.im[k], m.re[k], m.im[k]);
+    entries4<4>(m.re, m.im, e);
     const bool skip_zeros = zeros_stay_zero<4>(m.re, m.im);
     // Two neighbouring quadruples per register: lanes are independent quadruples.
     const std::size_t span = std::size_t{1} << low;
@@ -360,18 +360,13 @@ QELIX_AVX inline __attribute__((always_inline)) void monomial_pairs_avx(const Mo
     if (k < count) sse2_pairs(m, x + 2 * k, y + 2 * k, count - k);
 }
 
-/// The entries of `m` for the AVX paths, each broadcast to both lanes.
-QELIX_AVX inline void entries4(const Matrix2& m, Entry4* e) {
-    for (int k = 0; k < 4; ++k) e[k] = entry4(m.re[k], m.im[k], m.re[k], m.im[k]);
-}
-
 /// One-qubit gate on target >= 1: the monomial shortcut where allowed, else the dense
 /// arithmetic. Plain loops rather than for_each_run: a lambda would not inherit the AVX
 /// target, and the pair loops must inline for the short runs of low targets.
 QELIX_AVX void one_qubit_avx(double* d, std::size_t target, const Matrix2& m, bool allow_monomial,
                              std::size_t begin, std::size_t end) {
     Entry4 e[4];
-    entries4(m, e);
+    entries4<2>(m.re, m.im, e);
     Monomial<2> mono;
     const std::size_t stride = std::size_t{1} << target;
     if (allow_monomial && monomial_of<2>(m.re, m.im, mono)) {
@@ -394,7 +389,7 @@ QELIX_AVX void one_qubit_avx(double* d, std::size_t target, const Matrix2& m, bo
 /// One-qubit gate on the pairs (x[k], y[k]), k < count, held in two buffers.
 QELIX_AVX void one_qubit_pairs_avx(double* x, double* y, std::size_t count, const Matrix2& m, bool allow_monomial) {
     Entry4 e[4];
-    entries4(m, e);
+    entries4<2>(m.re, m.im, e);
     Monomial<2> mono;
     if (allow_monomial && monomial_of<2>(m.re, m.im, mono)) {
         const Entry4 entry[2] = {e[mono.column[0]], e[2 + mono.column[1]]};
@@ -408,7 +403,7 @@ QELIX_AVX void one_qubit_pairs_avx(double* x, double* y, std::size_t count, cons
 QELIX_AVX void two_qubit_monomial_avx(double* d, std::size_t a, std::size_t b, const Matrix4& m,
                                       const Monomial<4>& mono, std::size_t begin, std::size_t end) {
     Entry4 e[16], entry[4];
-    for (int k = 0; k < 16; ++k) e[k] = entry4(m.re[k], m.im[k], m.re[k], m.im[k]);
+    entries4<4>(m.re, m.im, e);
     for (int r = 0; r < 4; ++r) entry[r] = e[4 * r + mono.column[r]];
     const std::size_t low = std::min(a, b), high = std::max(a, b);
     const std::size_t offset[4] = {0, std::size_t{2} << b, std::size_t{2} << a,
@@ -434,7 +429,7 @@ QELIX_AVX void two_qubit_monomial_avx(double* d, std::size_t a, std::size_t b, c
 QELIX_AVX void two_qubit_monomial_low0_avx(double* d, std::size_t a, std::size_t b, const Matrix4& m,
                                            const Monomial<4>& mono, std::size_t begin, std::size_t end) {
     Entry4 e[16], entry[4];
-    for (int k = 0; k < 16; ++k) e[k] = entry4(m.re[k], m.im[k], m.re[k], m.im[k]);
+    entries4<4>(m.re, m.im, e);
     for (int r = 0; r < 4; ++r) entry[r] = e[4 * r + mono.column[r]];
     const std::size_t high = std::max(a, b);
     // Row bit of the qubit-0 target (rows r and r | low_row share a register), the other

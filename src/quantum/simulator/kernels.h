@@ -5,6 +5,13 @@
 
 namespace qelix {
 
+/// Inserts a zero bit at position `bit` of `value`: the index of a gate's group or window
+/// in the state, from its number.
+inline std::size_t insert_zero(std::size_t value, std::size_t bit) {
+    std::size_t low = value & ((std::size_t{1} << bit) - 1);
+    return ((value >> bit) << (bit + 1)) | low;
+}
+
 /// A row-major 2x2 complex matrix, parts split for the kernels.
 struct Matrix2 {
     double re[4];

@@ -62,10 +62,7 @@ void apply_gathered(Complex* amps, std::size_t num_qubits, std::span<const std::
         alignas(64) thread_local Complex local[4 * WINDOW];
         auto window_base = [&](std::size_t w) {
             std::size_t base = w << WINDOW_BITS;
-            for (std::size_t j = 0; j < num_far; ++j) {
-                std::size_t low = base & ((std::size_t{1} << far[j]) - 1);
-                base = ((base >> far[j]) << (far[j] + 1)) | low;
-            }
+            for (std::size_t j = 0; j < num_far; ++j) base = insert_zero(base, far[j]);
             return base;
         };
         auto source = [&](std::size_t base, std::size_t c) {
@@ -85,11 +82,6 @@ void apply_gathered(Complex* amps, std::size_t num_qubits, std::span<const std::
                     std::memcpy(source(base, c), local + c * WINDOW, WINDOW * sizeof(Complex));
         }
     });
-}
-
-/// `value` with a zero bit inserted at position `bit`.
-std::size_t insert_zero(std::size_t value, std::size_t bit) {
-    return ((value >> bit) << (bit + 1)) | (value & ((std::size_t{1} << bit) - 1));
 }
 
 /// A one-qubit gate on a far qubit: each window of pairs' upper halves is staged in a
