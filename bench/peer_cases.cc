@@ -52,7 +52,7 @@ int mps(int repeats, std::size_t bond, std::uint32_t shots) {
     if (!first) {
         std::string message = first.error().message();
         return status(message.find("not available") != std::string::npos ? "pending (MPS backend)"
-                                                                            : "error: " + message);
+                                                                         : "error: " + message);
     }
     std::vector<double> times;
     for (int i = 0; i < repeats; ++i) {
@@ -73,7 +73,8 @@ int kernel(int repeats, std::size_t n, const std::string& name, std::vector<std:
     std::span<Complex> amps = state.amplitudes();
     const double scale = 1.0 / std::sqrt(2.0 * static_cast<double>(amps.size()));
     for (std::size_t k = 0; k < amps.size(); ++k)
-        amps[k] = {scale * (1.0 + 0.25 * static_cast<double>(k % 7)), -scale * (0.5 + 0.125 * static_cast<double>(k % 5))};
+        amps[k] = {scale * (1.0 + 0.25 * static_cast<double>(k % 7)),
+                   -scale * (0.5 + 0.125 * static_cast<double>(k % 5))};
     Gate gate = name == "h" ? gates::h() : gates::cnot();
     double* d = reinterpret_cast<double*>(amps.data());
     const std::size_t doubles = 2 * amps.size();

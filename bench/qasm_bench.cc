@@ -84,7 +84,8 @@ int main() {
         std::string source = flat_program(lines);
         std::size_t ops = 0;
         double wall = 0;
-        double parse = best_of(3, [&] { ops = must_parse(source); }, &wall);
+        double parse = best_of(
+            3, [&] { ops = must_parse(source); }, &wall);
         double copy = best_of(3, [&] {
             std::string dup = source;
             if (dup.size() != source.size()) std::abort();
@@ -94,8 +95,9 @@ int main() {
                     parse / static_cast<double>(lines) * 1e9);
     }
 
-    std::printf("\nuser-gate expansion: one call of a definition nested `levels` deep (2^levels gates);\n"
-                "baseline = the same gates written out line by line; a constant ratio means linear expansion\n");
+    std::printf(
+        "\nuser-gate expansion: one call of a definition nested `levels` deep (2^levels gates);\n"
+        "baseline = the same gates written out line by line; a constant ratio means linear expansion\n");
     std::printf("%10s %12s %12s %12s %12s\n", "gates", "nested s", "flat s", "nested/flat", "ns/gate");
     for (int levels : {14, 16, 18, 20}) {
         std::string nested = nested_program(levels);

@@ -14,7 +14,7 @@ using ByteView = std::span<const std::uint8_t>;
 /// An owned byte string holding secret data, wiped when it is destroyed.
 /// Its size is fixed at construction so no reallocation can leave copies behind.
 class SecretBytes {
-public:
+   public:
     /// `size` zero bytes.
     explicit SecretBytes(std::size_t size) : bytes_(size) {}
     SecretBytes(SecretBytes&&) noexcept = default;
@@ -34,7 +34,7 @@ public:
     /// Writable view of the bytes.
     std::span<std::uint8_t> span() { return bytes_; }
 
-private:
+   private:
     std::vector<std::uint8_t> bytes_;
 };
 

@@ -16,8 +16,8 @@ CryptoError CryptoError::invalid_key_material(std::string detail) {
     return {CryptoErrorKind::InvalidKeyMaterial, std::move(detail)};
 }
 CryptoError CryptoError::wrong_length(const char* type, std::size_t want, std::size_t got) {
-    return invalid_key_material("error: " + std::string(type) + " expected " + std::to_string(want) +
-                                " bytes, got " + std::to_string(got));
+    return invalid_key_material("error: " + std::string(type) + " expected " + std::to_string(want) + " bytes, got " +
+                                std::to_string(got));
 }
 CryptoError CryptoError::level_mismatch() { return {CryptoErrorKind::LevelMismatch, {}}; }
 CryptoError CryptoError::integrity_check_failed() { return {CryptoErrorKind::IntegrityCheckFailed, {}}; }
@@ -32,12 +32,10 @@ std::string CryptoError::message() const {
             return "unknown ML-KEM level '" + detail + "'; expected level1, level3, or level5";
         case CryptoErrorKind::UnknownSignatureScheme:
             return "unknown signature scheme '" + detail + "'; expected ml_dsa or slh_dsa";
-        case CryptoErrorKind::InvalidKeyMaterial:
-            return "invalid key material: " + detail;
+        case CryptoErrorKind::InvalidKeyMaterial: return "invalid key material: " + detail;
         case CryptoErrorKind::LevelMismatch:
             return "invalid key material: key and ciphertext security levels do not match";
-        case CryptoErrorKind::IntegrityCheckFailed:
-            return "ciphertext integrity check failed";
+        case CryptoErrorKind::IntegrityCheckFailed: return "ciphertext integrity check failed";
     }
     throw InternalFault("unknown CryptoError kind");
 }

@@ -33,17 +33,32 @@ struct ParameterSet {
 };
 
 constexpr std::array<ParameterSet, 3> PARAMETER_SETS = {{
-    {KemLevel::Level1, 0x01, PQCLEAN_MLKEM512_CLEAN_CRYPTO_PUBLICKEYBYTES, PQCLEAN_MLKEM512_CLEAN_CRYPTO_SECRETKEYBYTES,
-     PQCLEAN_MLKEM512_CLEAN_CRYPTO_CIPHERTEXTBYTES, {"1", "level1", "level_1", "mlkem512", "ml-kem-512"},
-     PQCLEAN_MLKEM512_CLEAN_crypto_kem_keypair, PQCLEAN_MLKEM512_CLEAN_crypto_kem_enc,
+    {KemLevel::Level1,
+     0x01,
+     PQCLEAN_MLKEM512_CLEAN_CRYPTO_PUBLICKEYBYTES,
+     PQCLEAN_MLKEM512_CLEAN_CRYPTO_SECRETKEYBYTES,
+     PQCLEAN_MLKEM512_CLEAN_CRYPTO_CIPHERTEXTBYTES,
+     {"1", "level1", "level_1", "mlkem512", "ml-kem-512"},
+     PQCLEAN_MLKEM512_CLEAN_crypto_kem_keypair,
+     PQCLEAN_MLKEM512_CLEAN_crypto_kem_enc,
      PQCLEAN_MLKEM512_CLEAN_crypto_kem_dec},
-    {KemLevel::Level3, 0x03, PQCLEAN_MLKEM768_CLEAN_CRYPTO_PUBLICKEYBYTES, PQCLEAN_MLKEM768_CLEAN_CRYPTO_SECRETKEYBYTES,
-     PQCLEAN_MLKEM768_CLEAN_CRYPTO_CIPHERTEXTBYTES, {"3", "level3", "level_3", "mlkem768", "ml-kem-768"},
-     PQCLEAN_MLKEM768_CLEAN_crypto_kem_keypair, PQCLEAN_MLKEM768_CLEAN_crypto_kem_enc,
+    {KemLevel::Level3,
+     0x03,
+     PQCLEAN_MLKEM768_CLEAN_CRYPTO_PUBLICKEYBYTES,
+     PQCLEAN_MLKEM768_CLEAN_CRYPTO_SECRETKEYBYTES,
+     PQCLEAN_MLKEM768_CLEAN_CRYPTO_CIPHERTEXTBYTES,
+     {"3", "level3", "level_3", "mlkem768", "ml-kem-768"},
+     PQCLEAN_MLKEM768_CLEAN_crypto_kem_keypair,
+     PQCLEAN_MLKEM768_CLEAN_crypto_kem_enc,
      PQCLEAN_MLKEM768_CLEAN_crypto_kem_dec},
-    {KemLevel::Level5, 0x05, PQCLEAN_MLKEM1024_CLEAN_CRYPTO_PUBLICKEYBYTES, PQCLEAN_MLKEM1024_CLEAN_CRYPTO_SECRETKEYBYTES,
-     PQCLEAN_MLKEM1024_CLEAN_CRYPTO_CIPHERTEXTBYTES, {"5", "level5", "level_5", "mlkem1024", "ml-kem-1024"},
-     PQCLEAN_MLKEM1024_CLEAN_crypto_kem_keypair, PQCLEAN_MLKEM1024_CLEAN_crypto_kem_enc,
+    {KemLevel::Level5,
+     0x05,
+     PQCLEAN_MLKEM1024_CLEAN_CRYPTO_PUBLICKEYBYTES,
+     PQCLEAN_MLKEM1024_CLEAN_CRYPTO_SECRETKEYBYTES,
+     PQCLEAN_MLKEM1024_CLEAN_CRYPTO_CIPHERTEXTBYTES,
+     {"5", "level5", "level_5", "mlkem1024", "ml-kem-1024"},
+     PQCLEAN_MLKEM1024_CLEAN_crypto_kem_keypair,
+     PQCLEAN_MLKEM1024_CLEAN_crypto_kem_enc,
      PQCLEAN_MLKEM1024_CLEAN_crypto_kem_dec},
 }};
 static_assert(PQCLEAN_MLKEM512_CLEAN_CRYPTO_BYTES == KEM_SHARED_SECRET_BYTES);
@@ -93,7 +108,8 @@ struct ParsedCiphertext {
 CryptoResult<ParsedCiphertext> parse_ciphertext(ByteView bytes) {
     if (bytes.empty()) return std::unexpected(CryptoError::invalid_key_material("serialized ciphertext is empty"));
     if (bytes.size() <= KEM_TAG_BYTES) {
-        return std::unexpected(CryptoError::invalid_key_material("serialized ciphertext is missing integrity tag bytes"));
+        return std::unexpected(
+            CryptoError::invalid_key_material("serialized ciphertext is missing integrity tag bytes"));
     }
     auto params = parse_marker(bytes[0]);
     if (!params) return std::unexpected(params.error());

@@ -56,7 +56,8 @@ bool same(ByteView a, ByteView b) { return a.size() == b.size() && std::equal(a.
 void check_decapsulation(const Genuine& g, ByteView secret_key, ByteView ciphertext) {
     auto secret = kem_decapsulate(secret_key, ciphertext);
     if (secret) {
-        if (!same(secret->view(), g.sealed.shared_secret.view())) fuzzing::fail("decapsulation returned another secret");
+        if (!same(secret->view(), g.sealed.shared_secret.view()))
+            fuzzing::fail("decapsulation returned another secret");
     } else if (same(secret_key, g.keys.secret_key.view()) && same(ciphertext, g.sealed.ciphertext)) {
         fuzzing::fail("a genuine ciphertext did not decapsulate");
     }

@@ -29,7 +29,8 @@ inline constexpr std::size_t KEM_SHARED_SECRET_BYTES = 32;
 /// Length of the integrity tag between the marker and the raw ciphertext.
 inline constexpr std::size_t KEM_TAG_BYTES = 32;
 
-/// The level a user-given name selects ("level3", "ML-KEM-768", " 3 ", ...); `std::nullopt` selects the default, level 3.
+/// The level a user-given name selects ("level3", "ML-KEM-768", " 3 ", ...); `std::nullopt` selects the default,
+/// level 3.
 CryptoResult<KemLevel> parse_kem_level(std::optional<std::string_view> name);
 /// The marker byte of `level`: its NIST category number.
 std::uint8_t kem_marker(KemLevel level);

@@ -41,7 +41,8 @@ TEST(KemLevelNames, UnknownNameIsReportedTrimmedAndLowerCased) {
               "unknown ML-KEM level 'level2'; expected level1, level3, or level5");
     EXPECT_EQ(error_of(parse_kem_level("")), "unknown ML-KEM level ''; expected level1, level3, or level5");
     // Only ASCII letters are folded, and inner blanks are kept.
-    EXPECT_EQ(error_of(parse_kem_level("LEVEL 3")), "unknown ML-KEM level 'level 3'; expected level1, level3, or level5");
+    EXPECT_EQ(error_of(parse_kem_level("LEVEL 3")),
+              "unknown ML-KEM level 'level 3'; expected level1, level3, or level5");
     EXPECT_EQ(parse_kem_level("x").error().kind, CryptoErrorKind::UnknownKemLevel);
 }
 
@@ -115,7 +116,8 @@ TEST(Kem, MalformedPublicKeysGiveTheirParseErrors) {
     EXPECT_EQ(error_of(kem_encapsulate(bad_marker)), "invalid key material: unknown ML-KEM security level marker");
     EXPECT_EQ(error_of(kem_encapsulate(pk.first(pk.size() - 1))),
               "invalid key material: error: PublicKey expected 1184 bytes, got 1183");
-    EXPECT_EQ(error_of(kem_encapsulate(pk.first(1))), "invalid key material: error: PublicKey expected 1184 bytes, got 0");
+    EXPECT_EQ(error_of(kem_encapsulate(pk.first(1))),
+              "invalid key material: error: PublicKey expected 1184 bytes, got 0");
     EXPECT_EQ(error_of(kem_encapsulate(keys.secret_key.view())),
               "invalid key material: error: PublicKey expected 1184 bytes, got 2400");
     EXPECT_FALSE(kem_encapsulate(ByteView{}).error().is_decapsulation_failure());
@@ -143,7 +145,8 @@ TEST(Kem, MalformedSecretKeysAndCiphertextsGiveTheirParseErrors) {
     EXPECT_EQ(error_of(kem_decapsulate(sk, long_ct)),
               "invalid key material: error: Ciphertext expected 1088 bytes, got 1089");
     // The secret key is checked before the ciphertext.
-    EXPECT_EQ(error_of(kem_decapsulate(ByteView{}, ByteView{})), "invalid key material: serialized secret key is empty");
+    EXPECT_EQ(error_of(kem_decapsulate(ByteView{}, ByteView{})),
+              "invalid key material: serialized secret key is empty");
     // A malformed ciphertext is a bad argument even when the levels also differ.
     EXPECT_FALSE(kem_decapsulate(sk, tag_only).error().is_decapsulation_failure());
 }

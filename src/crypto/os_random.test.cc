@@ -40,13 +40,13 @@ TEST(OsRandom, SuccessiveFillsDiffer) {
 
 // Installs a fake source for one test and restores the real one afterwards.
 class FakeSource : public ::testing::Test {
-protected:
+   protected:
     void install(RandomSource fake) { previous_ = swap_random_source_for_testing(fake); }
     void TearDown() override {
         if (previous_) swap_random_source_for_testing(previous_);
     }
 
-private:
+   private:
     RandomSource previous_ = nullptr;
 };
 

@@ -39,7 +39,7 @@ std::uint64_t run_batches(std::uint64_t n, const BatchRunner& run, Emit&& emit) 
 
 // Packs bits into a byte string as they arrive.
 class Packer {
-public:
+   public:
     explicit Packer(Bytes& out) : out_(out) {}
     void operator()(std::uint8_t bit) {
         if (filled_ == 0) out_.push_back(0);
@@ -47,7 +47,7 @@ public:
         filled_ = (filled_ + 1) % 8;
     }
 
-private:
+   private:
     Bytes& out_;
     unsigned filled_ = 0;
 };

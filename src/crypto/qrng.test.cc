@@ -43,9 +43,15 @@ TEST(Qrng, PackingPutsTheFirstBitLowest) {
 }
 
 TEST(Qrng, BytesU64AndSeedPackGeneratedBits) {
-    Scripted s{"10000000" "01000000"};
+    Scripted s{
+        "10000000"
+        "01000000"};
     EXPECT_EQ(generate_bytes(4, s.runner()), (Bytes{0x01, 0x02, 0x01, 0x02}));
-    Scripted u{"1" "0000000" "0000000" "1"};  // bit 0 and bit 15
+    Scripted u{
+        "1"
+        "0000000"
+        "0000000"
+        "1"};  // bit 0 and bit 15
     EXPECT_EQ(generate_u64(u.runner()), 0x8001800180018001ull);
     EXPECT_EQ(u.sizes, std::vector<std::size_t>(8, 8));
     Scripted all_ones{"1"};

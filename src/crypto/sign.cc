@@ -43,13 +43,22 @@ struct Scheme {
 };
 
 const std::array<Scheme, 2> SCHEMES = {{
-    {SignatureScheme::MlDsa, 0x01, PQCLEAN_MLDSA65_CLEAN_CRYPTO_PUBLICKEYBYTES,
-     PQCLEAN_MLDSA65_CLEAN_CRYPTO_SECRETKEYBYTES, PQCLEAN_MLDSA65_CLEAN_CRYPTO_BYTES,
-     {"ml_dsa", "ml-dsa", "mldsa", "dilithium", ""}, PQCLEAN_MLDSA65_CLEAN_crypto_sign_keypair, ml_dsa_sign,
+    {SignatureScheme::MlDsa,
+     0x01,
+     PQCLEAN_MLDSA65_CLEAN_CRYPTO_PUBLICKEYBYTES,
+     PQCLEAN_MLDSA65_CLEAN_CRYPTO_SECRETKEYBYTES,
+     PQCLEAN_MLDSA65_CLEAN_CRYPTO_BYTES,
+     {"ml_dsa", "ml-dsa", "mldsa", "dilithium", ""},
+     PQCLEAN_MLDSA65_CLEAN_crypto_sign_keypair,
+     ml_dsa_sign,
      ml_dsa_verify},
-    {SignatureScheme::SlhDsa, 0x02, PQCLEAN_SPHINCSSHAKE128FSIMPLE_CLEAN_CRYPTO_PUBLICKEYBYTES,
-     PQCLEAN_SPHINCSSHAKE128FSIMPLE_CLEAN_CRYPTO_SECRETKEYBYTES, PQCLEAN_SPHINCSSHAKE128FSIMPLE_CLEAN_CRYPTO_BYTES,
-     {"slh_dsa", "slh-dsa", "slhdsa", "sphincs", "sphincs+"}, PQCLEAN_SPHINCSSHAKE128FSIMPLE_CLEAN_crypto_sign_keypair,
+    {SignatureScheme::SlhDsa,
+     0x02,
+     PQCLEAN_SPHINCSSHAKE128FSIMPLE_CLEAN_CRYPTO_PUBLICKEYBYTES,
+     PQCLEAN_SPHINCSSHAKE128FSIMPLE_CLEAN_CRYPTO_SECRETKEYBYTES,
+     PQCLEAN_SPHINCSSHAKE128FSIMPLE_CLEAN_CRYPTO_BYTES,
+     {"slh_dsa", "slh-dsa", "slhdsa", "sphincs", "sphincs+"},
+     PQCLEAN_SPHINCSSHAKE128FSIMPLE_CLEAN_crypto_sign_keypair,
      PQCLEAN_SPHINCSSHAKE128FSIMPLE_CLEAN_crypto_sign_signature,
      PQCLEAN_SPHINCSSHAKE128FSIMPLE_CLEAN_crypto_sign_verify},
 }};
@@ -148,8 +157,8 @@ CryptoResult<bool> verify(ByteView public_key, ByteView message, ByteView signat
     if (!sig) return std::unexpected(sig.error());
     if (key->scheme != sig->scheme) return false;
     const Scheme& s = *key->scheme;
-    return s.verify(nonnull_data(sig->raw), sig->raw.size(), nonnull_data(message), message.size(),
-                    key->raw.data()) == 0;
+    return s.verify(nonnull_data(sig->raw), sig->raw.size(), nonnull_data(message), message.size(), key->raw.data()) ==
+           0;
 }
 
 }  // namespace qelix::crypto

@@ -79,7 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (mode == 1) {
         Bytes signature = damaged(g.signature, in);
         auto valid = verify(g.keys.public_key, MESSAGE, signature);
-        if (valid && *valid != same(signature, g.signature)) fuzzing::fail("verify accepted a damaged signature or refused the genuine one");
+        if (valid && *valid != same(signature, g.signature))
+            fuzzing::fail("verify accepted a damaged signature or refused the genuine one");
         if (!valid && same(signature, g.signature)) fuzzing::fail("a genuine signature did not parse");
     } else if (mode == 2) {
         Bytes secret_key = damaged(g.keys.secret_key.view(), in);

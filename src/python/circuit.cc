@@ -32,8 +32,7 @@ PyObject* build(const Parameters<N>& params, PyObject* self, PyObject* args, PyO
 template <Name name, Status (Circuit::*Apply)(std::size_t)>
 PyObject* one_qubit(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
     static const Parameters<1> params(name.text, {"qubit"}, 1);
-    return build(params, self, args, kwargs,
-                 [](Circuit& c, auto& a) { return (c.*Apply)(to_index(a[0], "qubit")); });
+    return build(params, self, args, kwargs, [](Circuit& c, auto& a) { return (c.*Apply)(to_index(a[0], "qubit")); });
 }
 
 template <Name name, Status (Circuit::*Apply)(std::size_t, double)>
@@ -165,7 +164,9 @@ PyObject* query(PyObject* self, F&& body) {
     });
 }
 
-PyObject* text(const std::string& s) { return PyUnicode_FromStringAndSize(s.data(), static_cast<Py_ssize_t>(s.size())); }
+PyObject* text(const std::string& s) {
+    return PyUnicode_FromStringAndSize(s.data(), static_cast<Py_ssize_t>(s.size()));
+}
 
 PyObject* copy(PyObject* self, PyObject*) noexcept {
     return query(self, [](const Circuit& c) { return new_circuit(c); });
@@ -261,8 +262,10 @@ PyMethodDef METHODS[] = {
                "measure($self, qubit)\n--\n\nMeasure a qubit into the next classical bit and return that bit index."),
     method_def("measure_into", measure_into,
                "measure_into($self, qubit, classical_bit)\n--\n\nMeasure a qubit into an explicit classical bit."),
-    method_def("measure_all", no_argument<&Circuit::measure_all>, "measure_all($self)\n--\n\nMeasure every qubit in order."),
-    method_def("barrier", barrier, "barrier($self, qubits)\n--\n\nInsert a logical barrier across the provided qubits."),
+    method_def("measure_all", no_argument<&Circuit::measure_all>,
+               "measure_all($self)\n--\n\nMeasure every qubit in order."),
+    method_def("barrier", barrier,
+               "barrier($self, qubits)\n--\n\nInsert a logical barrier across the provided qubits."),
     method_def("barrier_all", no_argument<&Circuit::barrier_all>,
                "barrier_all($self)\n--\n\nInsert a barrier across all qubits."),
     method_def("append", append, "append($self, other)\n--\n\nAppend another circuit with the same width."),

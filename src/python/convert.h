@@ -46,8 +46,9 @@ nb::list float_list(std::span<const double> values);
 template <class T>
 T& to_instance(nb::handle value, const char* name) {
     if (!nb::isinstance<T>(value)) {
-        std::string detail = "'" + std::string(nb::type_name(value.type()).c_str()) + "' object is not an instance of '" +
-                             std::string(nb::type_name(nb::type<T>()).c_str()) + "'";
+        std::string detail = "'" + std::string(nb::type_name(value.type()).c_str()) +
+                             "' object is not an instance of '" + std::string(nb::type_name(nb::type<T>()).c_str()) +
+                             "'";
         raise_argument_type_error(name, detail);
     }
     return *nb::inst_ptr<T>(value);

@@ -7,7 +7,6 @@
 
 namespace qelix::py {
 
-
 void set_error_from_current_exception() noexcept {
     try {
         throw;

@@ -31,7 +31,7 @@ NB_MODULE(qelix, m) {
     bind_qasm(m);
 
     // Algorithm functions, kept so the submodule can hold the very same objects.
-    PyMethodDef* algorithm_defs[] = {&phase_estimation_def(), &shor_factor_def(), &vqe_hydrogen_def(),
+    PyMethodDef* algorithm_defs[] = {&phase_estimation_def(), &shor_factor_def(),      &vqe_hydrogen_def(),
                                      &qaoa_maxcut_def(),      &simon_hidden_xor_def(), &random_walk_def()};
     std::vector<nb::object> algorithm_functions;
     for (PyMethodDef* def : algorithm_defs) algorithm_functions.push_back(add_function(m, *def));

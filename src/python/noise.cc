@@ -39,10 +39,9 @@ PyObject* uniform(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
 }
 
 PyObject* from_hardware(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<6> params("from_hardware",
-                                      {"t1_us", "t2_us", "gate_time_ns", "single_q_fidelity", "two_q_fidelity",
-                                       "readout_fidelity"},
-                                      6);
+    static const Parameters<6> params(
+        "from_hardware", {"t1_us", "t2_us", "gate_time_ns", "single_q_fidelity", "two_q_fidelity", "readout_fidelity"},
+        6);
     return guarded([&] {
         auto a = params.bind(args, kwargs);
         double t1 = to_real(a[0], "t1_us");
@@ -70,8 +69,10 @@ PyMethodDef static_method(PyMethodDef def) {
 
 PyMethodDef METHODS[] = {
     static_method(method_def("ideal", profile<&NoiseModel::ideal>, "ideal()\n--\n\nReturn a noiseless profile.")),
-    static_method(method_def("ibm", profile<&NoiseModel::ibm>, "ibm()\n--\n\nReturn an IBM-like superconducting profile.")),
-    static_method(method_def("ionq", profile<&NoiseModel::ionq>, "ionq()\n--\n\nReturn an IonQ-like trapped-ion profile.")),
+    static_method(
+        method_def("ibm", profile<&NoiseModel::ibm>, "ibm()\n--\n\nReturn an IBM-like superconducting profile.")),
+    static_method(
+        method_def("ionq", profile<&NoiseModel::ionq>, "ionq()\n--\n\nReturn an IonQ-like trapped-ion profile.")),
     static_method(method_def("uniform", uniform,
                              "uniform(single_qubit_error, two_qubit_error, readout_error)\n--\n\nCreate a uniform "
                              "depolarizing and readout profile.")),
@@ -92,7 +93,8 @@ PyType_Slot SLOTS[] = {
 }  // namespace
 
 void bind_noise_model(nb::module_& m) {
-    nb::class_<PyNoiseModel>(m, "NoiseModel", "NoiseModel()\n--\n\nNoise model for realistic hardware-aware simulation.",
+    nb::class_<PyNoiseModel>(m, "NoiseModel",
+                             "NoiseModel()\n--\n\nNoise model for realistic hardware-aware simulation.",
                              nb::type_slots(SLOTS));
 }
 

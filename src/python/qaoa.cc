@@ -91,8 +91,8 @@ nb::str solution_text(const Assignment& assignment) {
 }
 
 PyObject* qaoa_maxcut(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<7> params(
-        "qaoa_maxcut", {"edges", "num_vertices", "graph", "p", "max_iterations", "shots", "seed"}, 0);
+    static const Parameters<7> params("qaoa_maxcut",
+                                      {"edges", "num_vertices", "graph", "p", "max_iterations", "shots", "seed"}, 0);
     return guarded([&] {
         auto a = params.bind(args, kwargs);
         const std::optional<std::size_t> num_vertices = to_optional_index(a[1], "num_vertices");
@@ -115,7 +115,8 @@ PyObject* qaoa_maxcut(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
         out["cost"] = nb::float_(r.best_cost);
         out["optimal_gamma"] = float_list(r.optimal_gamma);
         out["optimal_beta"] = float_list(r.optimal_beta);
-        out["approximation_ratio"] = r.approximation_ratio ? nb::object(nb::float_(*r.approximation_ratio)) : nb::none();
+        out["approximation_ratio"] =
+            r.approximation_ratio ? nb::object(nb::float_(*r.approximation_ratio)) : nb::none();
         out["cost_history"] = float_list(r.cost_history);
         return out.release().ptr();
     });
@@ -124,9 +125,9 @@ PyObject* qaoa_maxcut(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
 }  // namespace
 
 PyMethodDef& qaoa_maxcut_def() {
-    static PyMethodDef def = method_def(
-        "qaoa_maxcut", qaoa_maxcut,
-        "qaoa_maxcut(edges=None, num_vertices=None, graph=None, p=2, max_iterations=20, shots=1000, seed=None)\n--\n\n");
+    static PyMethodDef def = method_def("qaoa_maxcut", qaoa_maxcut,
+                                        "qaoa_maxcut(edges=None, num_vertices=None, graph=None, p=2, "
+                                        "max_iterations=20, shots=1000, seed=None)\n--\n\n");
     return def;
 }
 

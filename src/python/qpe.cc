@@ -42,8 +42,8 @@ std::optional<EigenPair> eigen_pair(std::string_view unitary, std::optional<std:
 }
 
 PyObject* phase_estimation(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<5> params("phase_estimation",
-                                      {"unitary", "eigenstate", "precision_bits", "shots", "seed"}, 1);
+    static const Parameters<5> params("phase_estimation", {"unitary", "eigenstate", "precision_bits", "shots", "seed"},
+                                      1);
     return guarded([&] {
         auto a = params.bind(args, kwargs);
         std::string_view unitary = to_text(a[0], "unitary");

@@ -153,10 +153,8 @@ PyObject* repr(PyObject* self) noexcept {
             case BackendKind::Mps:
                 return to_python_text("Simulator(Mps(max_bond_dim=" + std::to_string(sim.config.backend.max_bond_dim) +
                                       "))");
-            case BackendKind::Auto:
-                return to_python_text("Simulator(Auto)");
-            case BackendKind::StateVector:
-                break;
+            case BackendKind::Auto: return to_python_text("Simulator(Auto)");
+            case BackendKind::StateVector: break;
         }
         return to_python_text("Simulator(StateVector)");
     });
@@ -188,10 +186,11 @@ PyType_Slot SLOTS[] = {
 }  // namespace
 
 void bind_simulator(nb::module_& m) {
-    nb::class_<PySimulator>(m, "Simulator",
-                            "Simulator(seed=None, noise=None, parallel=True, backend=\"statevector\", max_bond_dim=64)\n--\n\n"
-                            "State-vector quantum simulator with optional Monte Carlo noise.",
-                            nb::type_slots(SLOTS));
+    nb::class_<PySimulator>(
+        m, "Simulator",
+        "Simulator(seed=None, noise=None, parallel=True, backend=\"statevector\", max_bond_dim=64)\n--\n\n"
+        "State-vector quantum simulator with optional Monte Carlo noise.",
+        nb::type_slots(SLOTS));
 }
 
 }  // namespace qelix::py

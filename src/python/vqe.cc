@@ -38,8 +38,8 @@ PyObject* vqe_hydrogen(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
 }  // namespace
 
 PyMethodDef& vqe_hydrogen_def() {
-    static PyMethodDef def = method_def("vqe_hydrogen", vqe_hydrogen,
-                                        "vqe_hydrogen(max_iterations=30, shots=1000, seed=None)\n--\n\n");
+    static PyMethodDef def =
+        method_def("vqe_hydrogen", vqe_hydrogen, "vqe_hydrogen(max_iterations=30, shots=1000, seed=None)\n--\n\n");
     return def;
 }
 

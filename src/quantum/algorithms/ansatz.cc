@@ -33,7 +33,8 @@ Status append_layered(Circuit& circuit, std::size_t layers, std::span<const doub
 
 Status append_uccsd_demo(Circuit& circuit, std::span<const double> params) {
     if (circuit.num_qubits() != 2 || params.size() != 2)
-        return std::unexpected(QuantumError::simulation("demo UCCSD ansatz currently expects 2 qubits and 2 parameters"));
+        return std::unexpected(
+            QuantumError::simulation("demo UCCSD ansatz currently expects 2 qubits and 2 parameters"));
     Status ok = circuit.ry(0, params[0]);
     if (ok) ok = circuit.ry(1, params[1]);
     if (ok) ok = circuit.cnot(0, 1);
@@ -46,28 +47,23 @@ Status append_uccsd_demo(Circuit& circuit, std::span<const double> params) {
 
 std::size_t parameter_count(const Ansatz& ansatz, std::size_t num_qubits) {
     switch (ansatz.shape) {
-        case AnsatzShape::RyChain:
-            return num_qubits;
+        case AnsatzShape::RyChain: return num_qubits;
         case AnsatzShape::Layered: {
             std::size_t count = 0;
             if (__builtin_mul_overflow(num_qubits, ansatz.layers, &count) || __builtin_mul_overflow(count, 2, &count))
                 return std::numeric_limits<std::size_t>::max();
             return count;
         }
-        case AnsatzShape::UccsdDemo:
-            return 2;
+        case AnsatzShape::UccsdDemo: return 2;
     }
     throw InternalFault("unknown ansatz shape");
 }
 
 Status append_ansatz(Circuit& circuit, const Ansatz& ansatz, std::span<const double> params) {
     switch (ansatz.shape) {
-        case AnsatzShape::RyChain:
-            return append_ry_chain(circuit, params);
-        case AnsatzShape::Layered:
-            return append_layered(circuit, ansatz.layers, params);
-        case AnsatzShape::UccsdDemo:
-            return append_uccsd_demo(circuit, params);
+        case AnsatzShape::RyChain: return append_ry_chain(circuit, params);
+        case AnsatzShape::Layered: return append_layered(circuit, ansatz.layers, params);
+        case AnsatzShape::UccsdDemo: return append_uccsd_demo(circuit, params);
     }
     throw InternalFault("unknown ansatz shape");
 }

@@ -53,9 +53,9 @@ TEST(Ansatz, RyChainOrder) {
 TEST(Ansatz, LayeredOrder) {
     Circuit c = empty(2);
     ASSERT_TRUE(append_ansatz(c, Ansatz::layered(2), std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_EQ(gate_list(c), (std::vector<std::string>{"Ry(1.000)@0", "Rz(2.000)@0", "Ry(3.000)@1", "Rz(4.000)@1",
-                                                      "CNOT@01", "Ry(5.000)@0", "Rz(6.000)@0", "Ry(7.000)@1",
-                                                      "Rz(8.000)@1", "CNOT@01"}));
+    EXPECT_EQ(gate_list(c),
+              (std::vector<std::string>{"Ry(1.000)@0", "Rz(2.000)@0", "Ry(3.000)@1", "Rz(4.000)@1", "CNOT@01",
+                                        "Ry(5.000)@0", "Rz(6.000)@0", "Ry(7.000)@1", "Rz(8.000)@1", "CNOT@01"}));
     // Too few parameters are refused before anything is appended.
     Circuit c2 = empty(2);
     auto err = append_ansatz(c2, Ansatz::layered(1), std::vector<double>{1, 2, 3});
@@ -67,8 +67,8 @@ TEST(Ansatz, LayeredOrder) {
 TEST(Ansatz, UccsdDemo) {
     Circuit c = empty(2);
     ASSERT_TRUE(append_ansatz(c, Ansatz::uccsd_demo(), std::vector<double>{1.5, 0.5}));
-    EXPECT_EQ(gate_list(c), (std::vector<std::string>{"Ry(1.500)@0", "Ry(0.500)@1", "CNOT@01", "Rz(1.000)@1",
-                                                      "CNOT@01"}));
+    EXPECT_EQ(gate_list(c),
+              (std::vector<std::string>{"Ry(1.500)@0", "Ry(0.500)@1", "CNOT@01", "Rz(1.000)@1", "CNOT@01"}));
     const std::string message = "Simulation error: demo UCCSD ansatz currently expects 2 qubits and 2 parameters";
     Circuit three = empty(3);
     EXPECT_EQ(append_ansatz(three, Ansatz::uccsd_demo(), std::vector<double>{1.0, 2.0}).error().message(), message);

@@ -94,7 +94,8 @@ TEST(Gf2, EdgeCasesOfSolving) {
     // Wide strings beyond one machine word are solved too.
     std::size_t n = 64;
     std::vector<BitString> equations;
-    for (std::size_t k = 0; k + 1 < n; ++k) equations.push_back(bits_of((std::uint64_t{1} << k) | (std::uint64_t{1} << 63), n));
+    for (std::size_t k = 0; k + 1 < n; ++k)
+        equations.push_back(bits_of((std::uint64_t{1} << k) | (std::uint64_t{1} << 63), n));
     EXPECT_EQ(gf2_rank(equations, n), n - 1);
     EXPECT_EQ(solve_secret(equations, n), BitString(n, true));
 }

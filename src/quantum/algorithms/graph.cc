@@ -17,8 +17,7 @@ bool side_of(const Assignment& assignment, std::size_t vertex) {
 }
 
 void check_enumerable(const Graph& graph) {
-    if (graph.num_vertices > MAX_ENUMERABLE_VERTICES)
-        throw InternalFault("graph too large to enumerate its cuts");
+    if (graph.num_vertices > MAX_ENUMERABLE_VERTICES) throw InternalFault("graph too large to enumerate its cuts");
 }
 
 Graph unit_graph(std::size_t num_vertices, std::initializer_list<std::pair<std::size_t, std::size_t>> pairs) {

@@ -38,11 +38,8 @@ double pauli_expectation(std::span<const PauliFactor> factors, std::span<const C
         Complex c(1.0, 0.0);
         for (const PauliFactor& f : factors) {
             switch (f.pauli) {
-                case Pauli::I:
-                    break;
-                case Pauli::X:
-                    image ^= std::size_t{1} << f.qubit;
-                    break;
+                case Pauli::I: break;
+                case Pauli::X: image ^= std::size_t{1} << f.qubit; break;
                 case Pauli::Y:
                     c *= bit_set(image, f.qubit) ? -i_unit : i_unit;
                     image ^= std::size_t{1} << f.qubit;

@@ -84,8 +84,8 @@ Result<QaoaResult> qaoa_maxcut(const Graph& graph, std::size_t p, std::size_t ma
     if (graph.num_vertices > MAX_QAOA_VERTICES)
         return std::unexpected(QuantumError::too_many_qubits(graph.num_vertices, MAX_QAOA_VERTICES));
     if (!layers_fit(graph, p, max_iterations))
-        return std::unexpected(QuantumError::simulation("QAOA with " + std::to_string(p) +
-                                                        " layers needs more memory than is available"));
+        return std::unexpected(
+            QuantumError::simulation("QAOA with " + std::to_string(p) + " layers needs more memory than is available"));
 
     CutProbe probe(graph, shots, config);
     std::vector<double> gammas(p, INITIAL_ANGLE), betas(p, INITIAL_ANGLE);

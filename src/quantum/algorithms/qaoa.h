@@ -41,15 +41,13 @@ Result<Circuit> qaoa_circuit(const Graph& graph, std::span<const double> gammas,
 
 /// The expected cut of the QAOA state and its most likely best assignment: exact from
 /// the state vector when noiseless, otherwise from max(shots, 1) measured shots.
-Result<QaoaEvaluation> qaoa_evaluate(const Graph& graph, std::span<const double> gammas,
-                                     std::span<const double> betas, std::uint32_t shots,
-                                     const SimulatorConfig& config);
+Result<QaoaEvaluation> qaoa_evaluate(const Graph& graph, std::span<const double> gammas, std::span<const double> betas,
+                                     std::uint32_t shots, const SimulatorConfig& config);
 
 /// qaoa_evaluate with the workspace's configuration, simulating on its reused buffer and
 /// looking every basis state's cut up in `cuts` = cut_table(graph).
-Result<QaoaEvaluation> qaoa_evaluate(const Graph& graph, std::span<const double> gammas,
-                                     std::span<const double> betas, std::uint32_t shots, StateWorkspace& workspace,
-                                     std::span<const double> cuts);
+Result<QaoaEvaluation> qaoa_evaluate(const Graph& graph, std::span<const double> gammas, std::span<const double> betas,
+                                     std::uint32_t shots, StateWorkspace& workspace, std::span<const double> cuts);
 
 /// Gradient ascent of the expected cut over p layers of angles, with backtracking
 /// steps, compared at the end with the brute-force optimum.

@@ -38,9 +38,9 @@ TEST(QaoaCircuit, LayerOrder) {
     const Graph g{{{0, 1, 1.0}, {2, 1, -0.5}}, 3};
     auto c = qaoa_circuit(g, std::vector<double>{0.25}, std::vector<double>{0.75});
     ASSERT_TRUE(c);
-    EXPECT_EQ(gate_list(*c), (std::vector<std::string>{"H@0", "H@1", "H@2", "CNOT@01", "Rz(0.500)@1", "CNOT@01",
-                                                       "CNOT@21", "Rz(-0.250)@1", "CNOT@21", "Rx(1.500)@0",
-                                                       "Rx(1.500)@1", "Rx(1.500)@2"}));
+    EXPECT_EQ(gate_list(*c),
+              (std::vector<std::string>{"H@0", "H@1", "H@2", "CNOT@01", "Rz(0.500)@1", "CNOT@01", "CNOT@21",
+                                        "Rz(-0.250)@1", "CNOT@21", "Rx(1.500)@0", "Rx(1.500)@1", "Rx(1.500)@2"}));
     auto two_layers = qaoa_circuit(g, std::vector<double>{0.1, 0.2}, std::vector<double>{0.3, 0.4});
     EXPECT_EQ(two_layers->gate_count(), 3u + 2 * (6 + 3));
 }

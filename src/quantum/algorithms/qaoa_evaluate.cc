@@ -93,17 +93,15 @@ Result<Circuit> qaoa_circuit(const Graph& graph, std::span<const double> gammas,
     return circuit;
 }
 
-Result<QaoaEvaluation> qaoa_evaluate(const Graph& graph, std::span<const double> gammas,
-                                     std::span<const double> betas, std::uint32_t shots,
-                                     const SimulatorConfig& config) {
+Result<QaoaEvaluation> qaoa_evaluate(const Graph& graph, std::span<const double> gammas, std::span<const double> betas,
+                                     std::uint32_t shots, const SimulatorConfig& config) {
     StateWorkspace workspace(config);
     return evaluate(graph, gammas, betas, shots, workspace,
                     [&graph](std::uint64_t k) { return cut_value_of_index(graph, k); });
 }
 
-Result<QaoaEvaluation> qaoa_evaluate(const Graph& graph, std::span<const double> gammas,
-                                     std::span<const double> betas, std::uint32_t shots,
-                                     StateWorkspace& workspace, std::span<const double> cuts) {
+Result<QaoaEvaluation> qaoa_evaluate(const Graph& graph, std::span<const double> gammas, std::span<const double> betas,
+                                     std::uint32_t shots, StateWorkspace& workspace, std::span<const double> cuts) {
     if (cuts.size() != (std::size_t{1} << std::min<std::size_t>(graph.num_vertices, 63)))
         throw InternalFault("cut table does not match the graph");
     return evaluate(graph, gammas, betas, shots, workspace, [cuts](std::uint64_t k) { return cuts[k]; });

@@ -90,8 +90,9 @@ TEST(RandomWalk, RefusesStepCountsThatCannotBeAllocated) {
     auto huge = random_walk(std::numeric_limits<std::size_t>::max());
     ASSERT_FALSE(huge.has_value());
     EXPECT_EQ(huge.error().kind, QuantumErrorKind::Simulation);
-    EXPECT_EQ(huge.error().message(), "Simulation error: random walk of 18446744073709551615 steps needs more than "
-                                      "2^64 bytes, more than the system can provide");
+    EXPECT_EQ(huge.error().message(),
+              "Simulation error: random walk of 18446744073709551615 steps needs more than "
+              "2^64 bytes, more than the system can provide");
     auto large = random_walk(std::size_t{1} << 50);
     ASSERT_FALSE(large.has_value());
     EXPECT_EQ(large.error().message(), "Simulation error: random walk of 1125899906842624 steps needs " +

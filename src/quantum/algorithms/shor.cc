@@ -154,14 +154,14 @@ Result<ShorResult> shor_factor(std::uint64_t n, const SimulatorConfig& config) {
         std::uint64_t a = candidates[(start + k) % candidates.size()];
         auto order = multiplicative_order(a, n);
         if (!order)
-            return std::unexpected(QuantumError::simulation("failed to find multiplicative order for a = " +
-                                                            std::to_string(a) + ", n = " + std::to_string(n)));
+            return std::unexpected(QuantumError::simulation(
+                "failed to find multiplicative order for a = " + std::to_string(a) + ", n = " + std::to_string(n)));
         std::uint64_t y = emulated_measurement(*order, counting_qubits, rng);
         double phase = static_cast<double>(y) / register_states;
         std::uint64_t period = period_from(period_denominator(phase, n), a, n, *order);
         if (auto p = factor_from_period(a, period, n))
-            return ShorResult{.n = n, .factors = {*p, n / *p}, .base_a = a, .period_r = period, .attempts = k + 1,
-                              .success = true};
+            return ShorResult{
+                .n = n, .factors = {*p, n / *p}, .base_a = a, .period_r = period, .attempts = k + 1, .success = true};
     }
     return no_factor(n, attempts);
 }

@@ -100,7 +100,9 @@ TEST(Shor, EveryOddCompositeUpTo255FactorsOrFailsCleanly) {
             if (!r.success) {
                 std::uint64_t coprime = 0;
                 for (std::uint64_t a = 2; a < n; ++a) coprime += std::gcd(a, n) == 1;
-                EXPECT_EQ(r, (ShorResult{n, {1, n}, 0, 0, static_cast<std::uint32_t>(std::min<std::uint64_t>(coprime, 10)), false}));
+                EXPECT_EQ(
+                    r, (ShorResult{
+                           n, {1, n}, 0, 0, static_cast<std::uint32_t>(std::min<std::uint64_t>(coprime, 10)), false}));
                 continue;
             }
             auto [p, q] = r.factors;

@@ -31,7 +31,8 @@ TEST(VqeEnergy, HydrogenWorkedValues) {
     EXPECT_NEAR(h2_energy({0.0, 0.0}), -1.0636, 1e-12);
     EXPECT_NEAR(h2_energy({0.0, 0.0}), ZERO_STATE_ENERGY, 1e-12);
     // At theta_1 = 0 only the XX term follows theta_0: E = -1.0636 + 0.1809 sin(theta_0).
-    for (double t0 : {-2.5, -PI / 2, -0.3, 0.7, 2.0}) EXPECT_NEAR(h2_energy({t0, 0.0}), -1.0636 + 0.1809 * std::sin(t0), 1e-12);
+    for (double t0 : {-2.5, -PI / 2, -0.3, 0.7, 2.0})
+        EXPECT_NEAR(h2_energy({t0, 0.0}), -1.0636 + 0.1809 * std::sin(t0), 1e-12);
     EXPECT_NEAR(h2_energy({-PI / 2, 0.0}), -1.2445, 1e-12);
     // The sign of theta_1 does not matter.
     for (double t1 : {0.2, 1.1, 2.9}) EXPECT_NEAR(h2_energy({0.4, t1}), h2_energy({0.4, -t1}), 1e-12);
@@ -72,8 +73,9 @@ TEST(VqeEnergy, Errors) {
     const Hamiltonian three{{{{{0, Pauli::Z}}, 1.0}}, 3};
     EXPECT_EQ(vqe_energy(three, Ansatz::uccsd_demo(), two, 1, ideal()).error().message(),
               "Simulation error: demo UCCSD ansatz currently expects 2 qubits and 2 parameters");
-    EXPECT_EQ(vqe_energy(h2_hamiltonian(), Ansatz::ry_chain(), std::vector<double>{0, 0, 0}, 1, ideal()).error().message(),
-              "Qubit index 2 out of range (circuit has 2 qubits)");
+    EXPECT_EQ(
+        vqe_energy(h2_hamiltonian(), Ansatz::ry_chain(), std::vector<double>{0, 0, 0}, 1, ideal()).error().message(),
+        "Qubit index 2 out of range (circuit has 2 qubits)");
     // An X factor beyond the register fails on both paths; a Z factor there reads as |0>.
     const Hamiltonian stray_x{{{{{2, Pauli::X}}, 1.0}}, 2};
     EXPECT_EQ(vqe_energy(stray_x, Ansatz::ry_chain(), two, 1, ideal()).error().message(),

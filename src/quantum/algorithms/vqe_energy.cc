@@ -6,8 +6,7 @@ namespace qelix {
 
 namespace {
 
-Result<double> exact_energy(const Hamiltonian& hamiltonian, const Circuit& ansatz_circuit,
-                            StateWorkspace& workspace) {
+Result<double> exact_energy(const Hamiltonian& hamiltonian, const Circuit& ansatz_circuit, StateWorkspace& workspace) {
     for (const PauliTerm& term : hamiltonian.terms)
         if (auto ok = check_factors(term.factors, hamiltonian.num_qubits); !ok) return std::unexpected(ok.error());
     auto state = workspace.run(ansatz_circuit);

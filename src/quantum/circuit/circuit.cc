@@ -24,7 +24,8 @@ Result<Circuit> Circuit::create(std::size_t num_qubits) { return with_classical_
 Result<Circuit> Circuit::with_classical_bits(std::size_t num_qubits, std::size_t num_classical_bits) {
     if (num_qubits == 0) return std::unexpected(QuantumError::empty_circuit());
     if (num_qubits > MAX_QUBITS) return std::unexpected(QuantumError::too_many_qubits(num_qubits, MAX_QUBITS));
-    if (num_classical_bits > MAX_CLASSICAL_BITS) return std::unexpected(QuantumError::simulation(classical_limit_text()));
+    if (num_classical_bits > MAX_CLASSICAL_BITS)
+        return std::unexpected(QuantumError::simulation(classical_limit_text()));
     return Circuit(num_qubits, num_classical_bits);
 }
 
@@ -96,8 +97,7 @@ Status Circuit::append_gate(Gate gate, std::vector<std::size_t> targets) {
     if (gate.num_qubits != 1 && gate.num_qubits != 2)
         return std::unexpected(QuantumError::simulation("gate '" + gate.name + "' uses unsupported width " +
                                                         std::to_string(gate.num_qubits)));
-    if (auto ok = gate.num_qubits == 1 ? check_qubit(targets[0]) : check_pair(targets[0], targets[1]); !ok)
-        return ok;
+    if (auto ok = gate.num_qubits == 1 ? check_qubit(targets[0]) : check_pair(targets[0], targets[1]); !ok) return ok;
     push(GateOp{std::move(gate), std::move(targets)});
     return {};
 }
@@ -110,8 +110,7 @@ Status Circuit::append_conditional(std::vector<std::size_t> classical_bits, std:
         if (bit >= num_classical_bits_)
             return std::unexpected(QuantumError::simulation("classical bit " + std::to_string(bit) +
                                                             " out of range (circuit has " +
-                                                            std::to_string(num_classical_bits_) +
-                                                            " classical bits)"));
+                                                            std::to_string(num_classical_bits_) + " classical bits)"));
     if (targets.size() != gate.num_qubits)
         return std::unexpected(QuantumError::simulation("gate '" + gate.name + "' expects " +
                                                         std::to_string(gate.num_qubits) + " targets, got " +
@@ -133,8 +132,8 @@ Status Circuit::measure_into(std::size_t qubit, std::size_t classical_bit) {
     if (auto ok = check_qubit(qubit); !ok) return ok;
     if (classical_bit >= MAX_CLASSICAL_BITS)
         return std::unexpected(QuantumError::simulation("classical bit " + std::to_string(classical_bit) +
-                                                        " exceeds the limit of " +
-                                                        std::to_string(MAX_CLASSICAL_BITS) + " classical bits"));
+                                                        " exceeds the limit of " + std::to_string(MAX_CLASSICAL_BITS) +
+                                                        " classical bits"));
     num_classical_bits_ = std::max(num_classical_bits_, classical_bit + 1);
     push(MeasureOp{qubit, classical_bit});
     return {};

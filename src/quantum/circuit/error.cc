@@ -37,8 +37,7 @@ QuantumError QuantumError::simulation(std::string text) {
 
 std::string QuantumError::message() const {
     switch (kind) {
-        case QuantumErrorKind::EmptyCircuit:
-            return "Circuit must have at least 1 qubit";
+        case QuantumErrorKind::EmptyCircuit: return "Circuit must have at least 1 qubit";
         case QuantumErrorKind::QubitOutOfRange:
             return "Qubit index " + num(first) + " out of range (circuit has " + num(second) + " qubits)";
         case QuantumErrorKind::DuplicateQubit:
@@ -51,12 +50,9 @@ std::string QuantumError::message() const {
             return "Qubit mapping length mismatch (" + num(first) + " != " + num(second) + ")";
         case QuantumErrorKind::InsufficientMemory:
             return "Insufficient memory for " + num(first) + "-qubit simulation (need " + num(second) + " bytes)";
-        case QuantumErrorKind::InvalidShots:
-            return "Shot count must be greater than zero, got " + num(first);
-        case QuantumErrorKind::NumericalInstability:
-            return "Numerical instability while " + text;
-        case QuantumErrorKind::Simulation:
-            return "Simulation error: " + text;
+        case QuantumErrorKind::InvalidShots: return "Shot count must be greater than zero, got " + num(first);
+        case QuantumErrorKind::NumericalInstability: return "Numerical instability while " + text;
+        case QuantumErrorKind::Simulation: return "Simulation error: " + text;
     }
     throw InternalFault("unknown QuantumError kind");
 }
@@ -74,15 +70,11 @@ QasmError QasmError::register_index_out_of_range(std::uint64_t index, std::strin
 
 std::string QasmError::message() const {
     switch (kind) {
-        case QasmErrorKind::Syntax:
-            return "Parse error at line " + num(line) + ": " + text;
-        case QasmErrorKind::UnknownGate:
-            return "Unknown gate '" + text + "'";
-        case QasmErrorKind::UndeclaredRegister:
-            return "Register '" + text + "' not declared";
+        case QasmErrorKind::Syntax: return "Parse error at line " + num(line) + ": " + text;
+        case QasmErrorKind::UnknownGate: return "Unknown gate '" + text + "'";
+        case QasmErrorKind::UndeclaredRegister: return "Register '" + text + "' not declared";
         case QasmErrorKind::RegisterIndexOutOfRange:
-            return "Qubit index " + num(index) + " out of range for register '" + text + "' (size " + num(size) +
-                   ")";
+            return "Qubit index " + num(index) + " out of range for register '" + text + "' (size " + num(size) + ")";
     }
     throw InternalFault("unknown QasmError kind");
 }

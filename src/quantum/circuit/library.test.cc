@@ -50,9 +50,9 @@ std::vector<std::string> names(const Circuit& c) {
 TEST(Library, ToffoliSequenceAndAction) {
     Circuit c = Circuit::create(3).value();
     ASSERT_TRUE(c.toffoli(0, 1, 2).has_value());
-    EXPECT_EQ(names(c), (std::vector<std::string>{"H 2", "CNOT 1 2", "Tdg 2", "CNOT 0 2", "T 2", "CNOT 1 2", "Tdg 2",
-                                                  "CNOT 0 2", "T 1", "T 2", "H 2", "CNOT 0 1", "T 0", "Tdg 1",
-                                                  "CNOT 0 1"}));
+    EXPECT_EQ(names(c),
+              (std::vector<std::string>{"H 2", "CNOT 1 2", "Tdg 2", "CNOT 0 2", "T 2", "CNOT 1 2", "Tdg 2", "CNOT 0 2",
+                                        "T 1", "T 2", "H 2", "CNOT 0 1", "T 0", "Tdg 1", "CNOT 0 1"}));
     EXPECT_EQ(c.gate_count(), 15u);
     for (std::size_t basis = 0; basis < 8; ++basis) {
         std::size_t expected = basis == 3 ? 7 : basis == 7 ? 3 : basis;

@@ -69,8 +69,7 @@ bool emit_one_qubit(std::string_view name, std::span<const double> p, std::size_
         case 3:
             if (name == "u3" || name == "u") return put(out, gates::u3(p[0], p[1], p[2]), q), true;
             return false;
-        default:
-            return false;
+        default: return false;
     }
 }
 
@@ -99,16 +98,13 @@ bool emit_two_qubit(std::string_view name, std::span<const double> p, std::size_
 bool emit_builtin(std::string_view name, std::span<const double> params, std::span<const std::size_t> qubits,
                   std::vector<PlacedGate>& out) {
     switch (qubits.size()) {
-        case 1:
-            return emit_one_qubit(name, params, qubits[0], out);
-        case 2:
-            return emit_two_qubit(name, params, qubits[0], qubits[1], out);
+        case 1: return emit_one_qubit(name, params, qubits[0], out);
+        case 2: return emit_two_qubit(name, params, qubits[0], qubits[1], out);
         case 3:
             if (name != "ccx" || !params.empty()) return false;
             emit_ccx(qubits[0], qubits[1], qubits[2], out);
             return true;
-        default:
-            return false;
+        default: return false;
     }
 }
 

@@ -19,7 +19,8 @@ QasmResult<void> declare_register(RegisterTable& table, std::string_view rest, s
 /// "gate name(params) args { body }", given the text after "gate ".
 QasmResult<void> define_gate(Declarations& decl, std::string_view rest, std::size_t line) {
     std::size_t brace = rest.find('{');
-    if (brace == std::string_view::npos) return std::unexpected(QasmError::syntax(line, "gate definition must contain '{'"));
+    if (brace == std::string_view::npos)
+        return std::unexpected(QasmError::syntax(line, "gate definition must contain '{'"));
     std::string_view body = trim(rest.substr(brace + 1));
     while (!body.empty() && body.back() == '}') body.remove_suffix(1);
     body = trim(body);
@@ -44,7 +45,8 @@ QasmResult<void> read_one(Declarations& decl, const Statement& statement) {
     std::string_view text = statement.text;
     std::size_t line = statement.line;
     if (text == STANDARD_INCLUDE) return {};
-    if (text.starts_with("include ")) return std::unexpected(QasmError::syntax(line, "only include \"qelib1.inc\" is supported"));
+    if (text.starts_with("include "))
+        return std::unexpected(QasmError::syntax(line, "only include \"qelib1.inc\" is supported"));
     if (text.starts_with("qreg ")) return declare_register(decl.qregs, text.substr(5), line);
     if (text.starts_with("creg ")) return declare_register(decl.cregs, text.substr(5), line);
     if (text.starts_with("gate ")) return define_gate(decl, trim(text.substr(5)), line);

@@ -7,7 +7,8 @@ namespace qelix::qasm {
 QasmResult<void> GateExpander::read_call(std::string_view text, const Scope& scope, std::size_t line) {
     auto split = split_head(text);
     if (!split) return std::unexpected(QasmError::syntax(line, "gate statement requires operands"));
-    if (!split_call_head(split->first, call_.head)) return std::unexpected(QasmError::syntax(line, "missing closing ')'"));
+    if (!split_call_head(split->first, call_.head))
+        return std::unexpected(QasmError::syntax(line, "missing closing ')'"));
     call_.name.assign(call_.head.name);
     for (char& c : call_.name)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -62,9 +63,9 @@ QasmResult<void> GateExpander::charge(std::size_t text_size, std::size_t gates, 
     text_used_ += text_size + 1;
     gates_used_ += gates;
     if (text_used_ > limits_.expanded_text)
-        return std::unexpected(QasmError::syntax(line, "gate expansion reads more than " +
-                                                           std::to_string(limits_.expanded_text) +
-                                                           " characters of gate bodies"));
+        return std::unexpected(QasmError::syntax(
+            line,
+            "gate expansion reads more than " + std::to_string(limits_.expanded_text) + " characters of gate bodies"));
     if (gates_used_ > limits_.expanded_gates)
         return std::unexpected(QasmError::syntax(
             line, "gate expansion produces more than " + std::to_string(limits_.expanded_gates) + " gates"));

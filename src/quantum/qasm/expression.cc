@@ -70,7 +70,8 @@ class ExpressionReader {
     std::expected<double, std::string> run() {
         double value = expression(0);
         skip_blanks();
-        if (error_.empty() && pos_ != s_.size()) error_ = "unexpected token in expression '" + std::string(trim(s_)) + "'";
+        if (error_.empty() && pos_ != s_.size())
+            error_ = "unexpected token in expression '" + std::string(trim(s_)) + "'";
         if (!error_.empty()) return std::unexpected(error_);
         return value;
     }

@@ -87,7 +87,9 @@ class OperationReader {
         for (PlacedGate& g : placed_) {
             std::vector<std::size_t> bits(reg->size);
             for (std::size_t i = 0; i < reg->size; ++i) bits[i] = reg->offset + i;
-            if (auto ok = check(circuit_.append_conditional(std::move(bits), *value, std::move(g.gate), std::move(g.targets))); !ok)
+            if (auto ok = check(
+                    circuit_.append_conditional(std::move(bits), *value, std::move(g.gate), std::move(g.targets)));
+                !ok)
                 return ok;
         }
         return {};

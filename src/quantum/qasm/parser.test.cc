@@ -4,7 +4,6 @@
 
 #include <string>
 
-
 using namespace qelix;
 
 namespace {
@@ -70,7 +69,8 @@ TEST(ParseQasm, FirstPassStatementErrors) {
     EXPECT_EQ(body_error("h q[7];\ninclude \"x\";"), "Parse error at line 6: only include \"qelib1.inc\" is supported");
     // Keywords are case-sensitive and need a blank: these reach the second pass as gates.
     EXPECT_EQ(body_error("QREG q[1];"), "Unknown gate 'qreg'");
-    EXPECT_EQ(body_error("include\t\"qelib1.inc\";"), "Parse error at line 5: expected indexed identifier, got '\"qelib1.inc\"'");
+    EXPECT_EQ(body_error("include\t\"qelib1.inc\";"),
+              "Parse error at line 5: expected indexed identifier, got '\"qelib1.inc\"'");
 }
 
 TEST(ParseQasm, OperandErrors) {
@@ -99,7 +99,8 @@ TEST(ParseQasm, ErrorKindsAndLines) {
     EXPECT_EQ(err("h q[9];"), QasmError::register_index_out_of_range(9, "q", 3));
     EXPECT_EQ(err("\n\n   h q[0;"), QasmError::syntax(7, "expected closing ']' in 'q[0'"));
     // A statement spread over lines reports the line where it starts.
-    EXPECT_EQ(err("\n  cx q[0],\n q[0];"), QasmError::syntax(6, "Two-qubit gate requires different qubits, got 0 and 0"));
+    EXPECT_EQ(err("\n  cx q[0],\n q[0];"),
+              QasmError::syntax(6, "Two-qubit gate requires different qubits, got 0 and 0"));
     EXPECT_EQ(error_of("OPENQASM 2.0;\nqreg q[1];\n\n    h q[0]"),
               "Parse error at line 4: missing semicolon or closing '}'");
 }
@@ -126,7 +127,8 @@ TEST(ParseQasm, GateStatementErrors) {
     EXPECT_EQ(body_error("rx((1) q[0];"), "Parse error at line 5: gate statement requires operands");
     EXPECT_EQ(body_error("rx((1,2)) q[0];"), "Parse error at line 5: missing closing ')' in expression");
     EXPECT_EQ(body_error("rx(1 2) q[0];"), "Parse error at line 5: unexpected token in expression '1 2'");
-    EXPECT_EQ(body_error("cx q[1], q[1];"), "Parse error at line 5: Two-qubit gate requires different qubits, got 1 and 1");
+    EXPECT_EQ(body_error("cx q[1], q[1];"),
+              "Parse error at line 5: Two-qubit gate requires different qubits, got 1 and 1");
     EXPECT_EQ(body_error("h q[0], q[1];"), "Unknown gate 'h'");
     EXPECT_EQ(body_error("rx q[0];"), "Unknown gate 'rx'");
     EXPECT_EQ(body_error("rx() q[0];"), "Unknown gate 'rx'");
@@ -207,7 +209,8 @@ TEST(ParseQasm, DeclarationsApplyToTheWholeFile) {
     Circuit r = parse_ok("OPENQASM 2.0;\nqreg q[2];\nqreg q[1];\nx q[0];");
     EXPECT_EQ(r.num_qubits(), 3u);
     EXPECT_EQ(gate_at(r, 0).targets, std::vector<std::size_t>{2});
-    EXPECT_EQ(error_of("OPENQASM 2.0;\nqreg q[2];\nqreg q[1];\nx q[1];"), "Qubit index 1 out of range for register 'q' (size 1)");
+    EXPECT_EQ(error_of("OPENQASM 2.0;\nqreg q[2];\nqreg q[1];\nx q[1];"),
+              "Qubit index 1 out of range for register 'q' (size 1)");
     Circuit ab = parse_ok("OPENQASM 2.0;\nqreg a[2];\nqreg b[3];\nx b[1];");
     EXPECT_EQ(gate_at(ab, 0).targets, std::vector<std::size_t>{3});
     EXPECT_EQ(error_of("OPENQASM 2.0;\nqreg a[2];\nqreg b[3];\nx b[3];"),
@@ -234,7 +237,8 @@ TEST(ParseQasm, UserGatesExpandInline) {
               "Parse error at line 5: unknown identifier 'a'");
 
     // A later definition replaces an earlier one, and a user gate may reuse a built-in name with other counts.
-    Circuit later = parse_ok(HEAD + "gate g a { x a; } gate g a { y a; } g q[0]; gate h a, b { cz a, b; } h q[0], q[1];");
+    Circuit later =
+        parse_ok(HEAD + "gate g a { x a; } gate g a { y a; } g q[0]; gate h a, b { cz a, b; } h q[0], q[1];");
     EXPECT_EQ(later.instructions(), built(3, 2, [](Circuit& e) { (void)e.y(0), (void)e.cz(0, 1); }));
     // Duplicate argument names: the last binding wins.
     Circuit dup = parse_ok(HEAD + "gate d(a, a) x, x { rx(a) x; } d(1, 2) q[0], q[1];");
@@ -245,11 +249,14 @@ TEST(ParseQasm, UserGateErrors) {
     const std::string g = "gate g(a) x, y { cx x, y; }\n";
     EXPECT_EQ(body_error(g + "g q[0], q[1];"), "Parse error at line 6: gate 'g' expects 1 parameters, got 0");
     EXPECT_EQ(body_error(g + "G(1) q[0];"), "Parse error at line 6: gate 'g' expects 2 operands, got 1");
-    EXPECT_EQ(body_error(g + "g(1) q[0], q[0];"), "Parse error at line 6: Two-qubit gate requires different qubits, got 0 and 0");
+    EXPECT_EQ(body_error(g + "g(1) q[0], q[0];"),
+              "Parse error at line 6: Two-qubit gate requires different qubits, got 0 and 0");
     // Errors inside a body are reported at the line of the top-level statement.
     EXPECT_EQ(body_error("gate bad a { foo a; }\n\nbad q[0];"), "Unknown gate 'foo'");
-    EXPECT_EQ(body_error("gate bad a { rx(1-2) a; }\n\nbad q[0];"), "Parse error at line 7: invalid numeric literal '1-2'");
-    EXPECT_EQ(body_error("gate bad a { h b; }\n\nbad q[0];"), "Parse error at line 7: expected indexed identifier, got 'b'");
+    EXPECT_EQ(body_error("gate bad a { rx(1-2) a; }\n\nbad q[0];"),
+              "Parse error at line 7: invalid numeric literal '1-2'");
+    EXPECT_EQ(body_error("gate bad a { h b; }\n\nbad q[0];"),
+              "Parse error at line 7: expected indexed identifier, got 'b'");
     // Statements a body cannot hold are gate statements there.
     EXPECT_EQ(body_error("gate b a { barrier a; } b q[0];"), "Unknown gate 'barrier'");
     // A broken definition fails even if it is never used; a never-used recursive one does not.
@@ -258,20 +265,23 @@ TEST(ParseQasm, UserGateErrors) {
 }
 
 TEST(ParseQasm, RecursiveDefinitionsAreRefused) {
-    EXPECT_EQ(body_error("gate g a { g a; }\ng q[0];"), "Parse error at line 6: gate 'g' is defined in terms of itself");
+    EXPECT_EQ(body_error("gate g a { g a; }\ng q[0];"),
+              "Parse error at line 6: gate 'g' is defined in terms of itself");
     EXPECT_EQ(body_error("gate f a { h a; g a; }\ngate g a { x a; f a; }\n\nf q[0];"),
               "Parse error at line 8: gate 'f' is defined in terms of itself");
     // The same definition may be used many times side by side; only nesting into itself is refused.
     Circuit c = parse_ok(HEAD + "gate g a { h a; } gate two a { g a; g a; } two q[0]; two q[1];");
     EXPECT_EQ(c.gate_count(), 4u);
     // After a refused expansion nothing stays marked: a following parse of the same text is unchanged.
-    EXPECT_EQ(body_error("gate g a { g a; }\ng q[0];"), "Parse error at line 6: gate 'g' is defined in terms of itself");
+    EXPECT_EQ(body_error("gate g a { g a; }\ng q[0];"),
+              "Parse error at line 6: gate 'g' is defined in terms of itself");
 }
 
 TEST(ParseQasm, LongDefinitionChainsDoNotUseTheCallStack) {
     const int depth = 100'000;
     std::string source = HEAD;
-    for (int i = 0; i < depth; ++i) source += "gate g" + std::to_string(i) + " a { g" + std::to_string(i + 1) + " a; }\n";
+    for (int i = 0; i < depth; ++i)
+        source += "gate g" + std::to_string(i) + " a { g" + std::to_string(i + 1) + " a; }\n";
     source += "gate g" + std::to_string(depth) + " a { x a; }\ng0 q[1];";
     Circuit c = parse_ok(source);
     EXPECT_EQ(c.instructions(), built(3, 2, [](Circuit& e) { (void)e.x(1); }));
@@ -281,8 +291,10 @@ TEST(ParseQasm, DefaultLimitsStopExponentialDefinitions) {
     // 2^64 gates described in a few lines, under the default limits.
     std::string doubling = HEAD + "gate d0 a { h a; h a; }\n";
     for (int i = 1; i < 64; ++i)
-        doubling += "gate d" + std::to_string(i) + " a { d" + std::to_string(i - 1) + " a; d" + std::to_string(i - 1) + " a; }\n";
-    EXPECT_EQ(error_of(doubling + "d63 q[0];"), "Parse error at line 69: gate expansion produces more than 1048576 gates");
+        doubling += "gate d" + std::to_string(i) + " a { d" + std::to_string(i - 1) + " a; d" + std::to_string(i - 1) +
+                    " a; }\n";
+    EXPECT_EQ(error_of(doubling + "d63 q[0];"),
+              "Parse error at line 69: gate expansion produces more than 1048576 gates");
 }
 
 TEST(ParseQasm, ExpansionLimitsAreSharedByTheWholeProgram) {
@@ -293,7 +305,8 @@ TEST(ParseQasm, ExpansionLimitsAreSharedByTheWholeProgram) {
     };
     const std::string four = "gate four a { h a; h a; h a; h a; }\n";  // line 5
     EXPECT_EQ(error(four + "four q[0]; four q[1];"), "no error");
-    EXPECT_EQ(error(four + "four q[0]; four q[1];\nfour q[2];"), "Parse error at line 7: gate expansion produces more than 10 gates");
+    EXPECT_EQ(error(four + "four q[0]; four q[1];\nfour q[2];"),
+              "Parse error at line 7: gate expansion produces more than 10 gates");
     // Built-in gates at top level do not count.
     EXPECT_EQ(error(four + "four q[0]; ccx q[0], q[1], q[2]; four q[1];"), "no error");
     // Calls that produce nothing still cost the text they read.
@@ -303,8 +316,10 @@ TEST(ParseQasm, ExpansionLimitsAreSharedByTheWholeProgram) {
               "Parse error at line 7: gate expansion reads more than 100 characters of gate bodies");
     std::string empty = "gate e0 a { id a; }\n";
     for (int i = 1; i < 64; ++i)
-        empty += "gate e" + std::to_string(i) + " a { e" + std::to_string(i - 1) + " a; e" + std::to_string(i - 1) + " a; }\n";
-    EXPECT_EQ(error(empty + "e63 q[0];"), "Parse error at line 69: gate expansion reads more than 100 characters of gate bodies");
+        empty += "gate e" + std::to_string(i) + " a { e" + std::to_string(i - 1) + " a; e" + std::to_string(i - 1) +
+                 " a; }\n";
+    EXPECT_EQ(error(empty + "e63 q[0];"),
+              "Parse error at line 69: gate expansion reads more than 100 characters of gate bodies");
 }
 
 TEST(ParseQasm, ConditionalBitReferencesAreBounded) {

@@ -34,7 +34,8 @@ QasmResult<IndexedName> read_indexed(std::string_view text, std::size_t line) {
     if (close == std::string_view::npos || close < open)
         return std::unexpected(QasmError::syntax(line, "expected closing ']' in '" + std::string(text) + "'"));
     auto index = parse_unsigned(trim(text.substr(open + 1, close - open - 1)));
-    if (!index) return std::unexpected(QasmError::syntax(line, "invalid register index in '" + std::string(text) + "'"));
+    if (!index)
+        return std::unexpected(QasmError::syntax(line, "invalid register index in '" + std::string(text) + "'"));
     return IndexedName{trim(text.substr(0, open)), *index};
 }
 

@@ -44,12 +44,9 @@ std::uint64_t index_through_text(std::uint64_t k) {
 
 double angle(FuzzedDataProvider& in) {
     switch (in.ConsumeIntegralInRange(0, 3)) {
-        case 0:
-            return std::bit_cast<double>(in.ConsumeIntegral<std::uint64_t>());  // NaN, inf, subnormal, huge
-        case 1:
-            return in.ConsumeIntegralInRange(-8000, 8000) / 1000.0;  // exactly on (or near) a printed value
-        default:
-            return in.ConsumeFloatingPointInRange(-20.0, 20.0);
+        case 0: return std::bit_cast<double>(in.ConsumeIntegral<std::uint64_t>());  // NaN, inf, subnormal, huge
+        case 1: return in.ConsumeIntegralInRange(-8000, 8000) / 1000.0;  // exactly on (or near) a printed value
+        default: return in.ConsumeFloatingPointInRange(-20.0, 20.0);
     }
 }
 
@@ -92,7 +89,8 @@ bool same_number(double a, double b) { return a == b || (std::isnan(a) && std::i
 bool same_gate(const Gate& a, const Gate& b) {
     if (a.name != b.name || a.num_qubits != b.num_qubits || a.matrix.size() != b.matrix.size()) return false;
     for (std::size_t i = 0; i < a.matrix.size(); ++i)
-        if (!same_number(a.matrix[i].real(), b.matrix[i].real()) || !same_number(a.matrix[i].imag(), b.matrix[i].imag()))
+        if (!same_number(a.matrix[i].real(), b.matrix[i].real()) ||
+            !same_number(a.matrix[i].imag(), b.matrix[i].imag()))
             return false;
     return true;
 }
@@ -129,9 +127,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 Pair g = one_qubit_gate(in);
                 std::size_t q = qubit();
                 if (!original.append_gate(g.original, {q})) break;
-                if (g.expected) expected_steps.push_back([e = *g.expected, q](Circuit& c, std::size_t) {
-                    return c.append_gate(e, {q});
-                });
+                if (g.expected)
+                    expected_steps.push_back(
+                        [e = *g.expected, q](Circuit& c, std::size_t) { return c.append_gate(e, {q}); });
                 break;
             }
             case 1: {
@@ -139,9 +137,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 Pair g = two_qubit_gate(in);
                 std::size_t a = qubit(), b = qubit();
                 if (!original.append_gate(g.original, {a, b})) break;
-                if (g.expected) expected_steps.push_back([e = *g.expected, a, b](Circuit& c, std::size_t) {
-                    return c.append_gate(e, {a, b});
-                });
+                if (g.expected)
+                    expected_steps.push_back([e = *g.expected, a, b](Circuit& c, std::size_t) {
+                        return c.append_gate(e, {a, b});
+                    });
                 break;
             }
             case 2: {
@@ -173,11 +172,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 std::vector<std::size_t> bits(original.num_classical_bits());
                 for (std::size_t b = 0; b < bits.size(); ++b) bits[b] = b;
                 if (!original.append_conditional(bits, value, g.original, {q})) break;
-                if (g.expected) expected_steps.push_back([e = *g.expected, value, q](Circuit& c, std::size_t m) {
-                    std::vector<std::size_t> all(m);
-                    for (std::size_t b = 0; b < m; ++b) all[b] = b;
-                    return c.append_conditional(all, value, e, {q});
-                });
+                if (g.expected)
+                    expected_steps.push_back([e = *g.expected, value, q](Circuit& c, std::size_t m) {
+                        std::vector<std::size_t> all(m);
+                        for (std::size_t b = 0; b < m; ++b) all[b] = b;
+                        return c.append_conditional(all, value, e, {q});
+                    });
                 break;
             }
         }

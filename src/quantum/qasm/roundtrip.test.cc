@@ -22,8 +22,8 @@ Circuit random_circuit(std::mt19937_64& rng) {
         std::size_t a = pick(n);
         std::size_t kind = pick(n > 1 ? 19 : 14);
         std::uint64_t k = pick(3) == 0 ? UINT64_MAX : rng() >> (11 + pick(53));
-        Gate one[] = {gates::h(),       gates::x(),       gates::y(),       gates::z(),
-                      gates::s(),       gates::sdg(),     gates::t(),       gates::tdg(),
+        Gate one[] = {gates::h(),         gates::x(),         gates::y(),         gates::z(),
+                      gates::s(),         gates::sdg(),       gates::t(),         gates::tdg(),
                       gates::rx(angle()), gates::ry(angle()), gates::rz(angle()), gates::u3(angle(), angle(), angle())};
         if (kind < 12) {
             (void)c.append_gate(one[kind], {a});

@@ -48,7 +48,8 @@ bool is_rotation(std::string_view name, std::string_view prefix) {
 
 /// "CR" followed by decimal digits only; "CR2^dagger" has no QASM form.
 bool is_controlled_phase(std::string_view name) {
-    return name.size() > 2 && name.starts_with("CR") && name.find_first_not_of("0123456789", 2) == std::string_view::npos;
+    return name.size() > 2 && name.starts_with("CR") &&
+           name.find_first_not_of("0123456789", 2) == std::string_view::npos;
 }
 
 /// The QASM gate line ("h q[0];"), or nothing when the gate has no QASM form.

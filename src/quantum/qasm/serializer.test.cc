@@ -17,7 +17,7 @@ Circuit make(std::size_t n) { return Circuit::create(n).value(); }
 /// The lines after the register declarations.
 std::string body(const Circuit& c) {
     std::string text = to_qasm(c);
-    std::size_t end = text.find("];\n", text.rfind("reg ")) ;
+    std::size_t end = text.find("];\n", text.rfind("reg "));
     return end == std::string::npos ? "" : text.substr(end + 3);
 }
 
@@ -60,9 +60,10 @@ TEST(ToQasm, GatesWithoutQasmFormBecomeComments) {
     (void)c.cy(0, 1), (void)c.sx(2), (void)c.rzz(1, 2, 0.5);
     ASSERT_TRUE(c.append_gate(dagger(gates::h()), {0}).has_value());
     ASSERT_TRUE(c.append_gate(gates::h(), {0}).has_value());
-    EXPECT_EQ(body(c),
-              "// unsupported gate CY on [0, 1]\n// unsupported gate SX on [2]\n// unsupported gate Rzz(0.500) on [1, 2]\n"
-              "// unsupported gate H^dagger on [0]\nh q[0];");
+    EXPECT_EQ(
+        body(c),
+        "// unsupported gate CY on [0, 1]\n// unsupported gate SX on [2]\n// unsupported gate Rzz(0.500) on [1, 2]\n"
+        "// unsupported gate H^dagger on [0]\nh q[0];");
 }
 
 TEST(ToQasm, InverseGatesAreNeverWrittenAsBrokenCalls) {

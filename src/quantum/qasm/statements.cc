@@ -97,11 +97,11 @@ QasmResult<StatementList> split_statements(std::string_view source) {
                     --depth;
                 }
                 break;
-            default:
-                builder.append(c, line);
+            default: builder.append(c, line);
         }
     }
-    if (builder.started()) return std::unexpected(QasmError::syntax(builder.first_line(), "missing semicolon or closing '}'"));
+    if (builder.started())
+        return std::unexpected(QasmError::syntax(builder.first_line(), "missing semicolon or closing '}'"));
     builder.finish();
     builder.publish();
     return list;

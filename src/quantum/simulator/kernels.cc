@@ -124,32 +124,34 @@ void one_qubit_sse2(double* d, std::size_t target, const Matrix2& m, std::size_t
     Entry2 e[4];
     entries2(m, e);
     const std::size_t stride = std::size_t{1} << target;
-    for_each_run(begin, end, target, [&](std::size_t g) { return insert_zero(g, target); },
-                 [&](std::size_t i, std::size_t run) { pairs_sse2(e, d + 2 * i, d + 2 * (i + stride), run); });
+    for_each_run(
+        begin, end, target, [&](std::size_t g) { return insert_zero(g, target); },
+        [&](std::size_t i, std::size_t run) { pairs_sse2(e, d + 2 * i, d + 2 * (i + stride), run); });
 }
 
 void two_qubit_sse2(double* d, std::size_t a, std::size_t b, const Matrix4& m, std::size_t begin, std::size_t end) {
     Entry2 e[16];
     for (int k = 0; k < 16; ++k) e[k] = entry2(m.re[k], m.im[k]);
     const std::size_t low = std::min(a, b), high = std::max(a, b);
-    const std::size_t offset[4] = {0, std::size_t{2} << b, std::size_t{2} << a, (std::size_t{2} << a) + (std::size_t{2} << b)};
-    for_each_run(begin, end, low, [&](std::size_t g) { return insert_zero(insert_zero(g, low), high); },
-                 [&](std::size_t i, std::size_t run) {
-                     double* base = d + 2 * i;
-                     for (std::size_t k = 0; k < 2 * run; k += 2) {
-                         __m128d old[4], swapped[4];
-                         for (int c = 0; c < 4; ++c) {
-                             old[c] = _mm_load_pd(base + k + offset[c]);
-                             swapped[c] = swap2(old[c]);
-                         }
-                         for (int r = 0; r < 4; ++r) {
-                             __m128d sum = product2(e[4 * r], old[0], swapped[0]);
-                             for (int c = 1; c < 4; ++c)
-                                 sum = _mm_add_pd(sum, product2(e[4 * r + c], old[c], swapped[c]));
-                             _mm_store_pd(base + k + offset[r], sum);
-                         }
-                     }
-                 });
+    const std::size_t offset[4] = {0, std::size_t{2} << b, std::size_t{2} << a,
+                                   (std::size_t{2} << a) + (std::size_t{2} << b)};
+    for_each_run(
+        begin, end, low, [&](std::size_t g) { return insert_zero(insert_zero(g, low), high); },
+        [&](std::size_t i, std::size_t run) {
+            double* base = d + 2 * i;
+            for (std::size_t k = 0; k < 2 * run; k += 2) {
+                __m128d old[4], swapped[4];
+                for (int c = 0; c < 4; ++c) {
+                    old[c] = _mm_load_pd(base + k + offset[c]);
+                    swapped[c] = swap2(old[c]);
+                }
+                for (int r = 0; r < 4; ++r) {
+                    __m128d sum = product2(e[4 * r], old[0], swapped[0]);
+                    for (int c = 1; c < 4; ++c) sum = _mm_add_pd(sum, product2(e[4 * r + c], old[c], swapped[c]));
+                    _mm_store_pd(base + k + offset[r], sum);
+                }
+            }
+        });
 }
 
 // ---- AVX: two complex numbers per register, same operations lane by lane. ----
@@ -210,8 +212,8 @@ QELIX_AVX void two_qubit_avx(double* d, std::size_t a, std::size_t b, const Matr
         Entry4 e[2][4];
         for (int half = 0; half < 2; ++half)
             for (int c = 0; c < 4; ++c)
-                e[half][c] = entry4(m.re[8 * half + c], m.im[8 * half + c], m.re[8 * half + 4 + c],
-                                    m.im[8 * half + 4 + c]);
+                e[half][c] =
+                    entry4(m.re[8 * half + c], m.im[8 * half + c], m.re[8 * half + 4 + c], m.im[8 * half + 4 + c]);
         for (std::size_t g = begin; g < end; ++g) {
             double* base = d + 2 * insert_zero(insert_zero(g, low), high);
             __m256d old[4], swapped[4];
@@ -333,9 +335,8 @@ void sse2_pairs(const Matrix2& m, double* x, double* y, std::size_t count) {
 
 /// Applies `e` (row-major entries, lanes independent pairs) to the pairs (x[k], y[k]),
 /// k < count, two neighbouring pairs per register.
-QELIX_AVX inline __attribute__((always_inline)) void dense_pairs_avx(const Entry4* e, bool skip_zeros,
-                                                                  const Matrix2& m, double* x, double* y,
-                                                                  std::size_t count) {
+QELIX_AVX inline __attribute__((always_inline)) void dense_pairs_avx(const Entry4* e, bool skip_zeros, const Matrix2& m,
+                                                                     double* x, double* y, std::size_t count) {
     std::size_t k = 0;
     for (; k + 2 <= count; k += 2) {
         const __m256d old[2] = {_mm256_loadu_pd(x + 2 * k), _mm256_loadu_pd(y + 2 * k)};
@@ -350,8 +351,8 @@ QELIX_AVX inline __attribute__((always_inline)) void dense_pairs_avx(const Entry
 
 /// dense_pairs_avx for a monomial matrix, through monomial_step.
 QELIX_AVX inline __attribute__((always_inline)) void monomial_pairs_avx(const Monomial<2>& mono, const Entry4* entry,
-                                                                     const Entry4* e, const Matrix2& m, double* x,
-                                                                     double* y, std::size_t count) {
+                                                                        const Entry4* e, const Matrix2& m, double* x,
+                                                                        double* y, std::size_t count) {
     std::size_t k = 0;
     for (; k + 2 <= count; k += 2) {
         double* const at[2] = {x + 2 * k, y + 2 * k};
@@ -363,8 +364,8 @@ QELIX_AVX inline __attribute__((always_inline)) void monomial_pairs_avx(const Mo
 /// One-qubit gate on target >= 1: the monomial shortcut where allowed, else the dense
 /// arithmetic. Plain loops rather than for_each_run: a lambda would not inherit the AVX
 /// target, and the pair loops must inline for the short runs of low targets.
-QELIX_AVX void one_qubit_avx(double* d, std::size_t target, const Matrix2& m, bool allow_monomial,
-                             std::size_t begin, std::size_t end) {
+QELIX_AVX void one_qubit_avx(double* d, std::size_t target, const Matrix2& m, bool allow_monomial, std::size_t begin,
+                             std::size_t end) {
     Entry4 e[4];
     entries4<2>(m.re, m.im, e);
     Monomial<2> mono;

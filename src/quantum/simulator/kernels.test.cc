@@ -105,8 +105,8 @@ Matrix2 matrix2(const Gate& g) { return matrix2_of(g); }
 /// Matrices with one nonzero entry per row, as the standard gates give them, plus
 /// signed-zero and unit-with-negative-zero entries.
 std::vector<Matrix2> monomial2() {
-    std::vector<Matrix2> out = {matrix2(gates::x()), matrix2(gates::y()),   matrix2(gates::z()),
-                                matrix2(gates::s()), matrix2(gates::sdg()), matrix2(gates::t()),
+    std::vector<Matrix2> out = {matrix2(gates::x()),     matrix2(gates::y()),    matrix2(gates::z()),
+                                matrix2(gates::s()),     matrix2(gates::sdg()),  matrix2(gates::t()),
                                 matrix2(gates::rz(0.7)), matrix2(gates::rz(0.0))};
     Matrix2 odd{};
     odd.re[0] = -0.0, odd.im[0] = -0.0, odd.re[1] = 1.0, odd.im[1] = -0.0;

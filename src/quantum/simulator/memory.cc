@@ -105,7 +105,8 @@ std::uint64_t counts_table_bytes(std::uint64_t entries, std::uint64_t key_bytes)
     // A hash node with its count and string header, the key's characters, and the same
     // key once more in the caller's hands.
     constexpr std::uint64_t ENTRY_OVERHEAD = 128;
-    const std::uint64_t per_entry = key_bytes > (UNLIMITED - ENTRY_OVERHEAD) / 2 ? UNLIMITED : 2 * key_bytes + ENTRY_OVERHEAD;
+    const std::uint64_t per_entry =
+        key_bytes > (UNLIMITED - ENTRY_OVERHEAD) / 2 ? UNLIMITED : 2 * key_bytes + ENTRY_OVERHEAD;
     return entries > UNLIMITED / per_entry ? UNLIMITED : entries * per_entry;
 }
 

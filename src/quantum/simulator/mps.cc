@@ -28,8 +28,8 @@ void check_matrix(const Gate& gate, std::size_t entries) {
 /// Work memory of one split between bonds `left` and `right`, saturating at 2^64 - 1.
 std::uint64_t split_bytes(std::size_t left, std::size_t right) {
     constexpr std::uint64_t MATRICES = 5;
-    const unsigned __int128 bytes = (unsigned __int128)MATRICES * AMPLITUDE_BYTES * (2 * (unsigned __int128)left) *
-                                    (2 * (unsigned __int128)right);
+    const unsigned __int128 bytes =
+        (unsigned __int128)MATRICES * AMPLITUDE_BYTES * (2 * (unsigned __int128)left) * (2 * (unsigned __int128)right);
     return bytes > UINT64_MAX ? UINT64_MAX : std::uint64_t(bytes);
 }
 
@@ -115,8 +115,7 @@ Status MpsState::apply_two_qubit(std::size_t a, std::size_t b, const Gate& gate)
 }
 
 Status MpsState::apply_adjacent(std::size_t site, const Gate& gate) {
-    if (site + 1 >= num_qubits())
-        return std::unexpected(QuantumError::qubit_out_of_range(site + 1, num_qubits()));
+    if (site + 1 >= num_qubits()) return std::unexpected(QuantumError::qubit_out_of_range(site + 1, num_qubits()));
     if (gate.num_qubits != 2)
         return std::unexpected(QuantumError::simulation("expected 2-qubit gate, got '" + gate.name + "'"));
     check_matrix(gate, 16);

@@ -99,7 +99,8 @@ TEST(Mps, ExchangedGateSwapsLocalBits) {
     EXPECT_EQ(g.num_qubits, 2u);
     // CNOT with the control as low local bit: flips the high bit when the low bit is set.
     std::vector<Complex> want(16);
-    for (auto [row, col] : {std::pair{0, 0}, std::pair{3, 1}, std::pair{2, 2}, std::pair{1, 3}}) want[row * 4 + col] = 1.0;
+    for (auto [row, col] : {std::pair{0, 0}, std::pair{3, 1}, std::pair{2, 2}, std::pair{1, 3}})
+        want[row * 4 + col] = 1.0;
     EXPECT_EQ(g.matrix, want);
     EXPECT_EQ(exchanged_gate(gates::swap()).matrix, gates::swap().matrix);
 }
@@ -154,7 +155,8 @@ TEST(Mps, GateChecksInOrder) {
     EXPECT_EQ(error_of(state.apply_one_site(0, gates::cnot())), "Simulation error: expected 1-qubit gate, got 'CNOT'");
     EXPECT_EQ(error_of(state.apply_two_qubit(5, 7, gates::h())), "Qubit index 5 out of range (circuit has 3 qubits)");
     EXPECT_EQ(error_of(state.apply_two_qubit(0, 7, gates::h())), "Qubit index 7 out of range (circuit has 3 qubits)");
-    EXPECT_EQ(error_of(state.apply_two_qubit(1, 1, gates::h())), "Two-qubit gate requires different qubits, got 1 and 1");
+    EXPECT_EQ(error_of(state.apply_two_qubit(1, 1, gates::h())),
+              "Two-qubit gate requires different qubits, got 1 and 1");
     EXPECT_EQ(error_of(state.apply_two_qubit(0, 2, gates::h())), "Simulation error: expected 2-qubit gate, got 'H'");
     EXPECT_EQ(error_of(state.apply_adjacent(2, gates::cnot())), "Qubit index 3 out of range (circuit has 3 qubits)");
     EXPECT_EQ(error_of(state.apply_adjacent(0, gates::x())), "Simulation error: expected 2-qubit gate, got 'X'");

@@ -45,8 +45,7 @@ Result<std::vector<Complex>> dense_amplitudes(const MpsState& state) {
         const std::size_t prefixes = std::size_t{1} << q;
         next.assign(2 * prefixes * site.right, Complex(0.0, 0.0));
         for (std::size_t s = 0; s < 2; ++s)
-            for (std::size_t p = 0; p < prefixes; ++p)
-                step(&v[p * width], site, s, &next[(p | (s << q)) * site.right]);
+            for (std::size_t p = 0; p < prefixes; ++p) step(&v[p * width], site, s, &next[(p | (s << q)) * site.right]);
         std::swap(v, next);
         width = site.right;
     }

@@ -46,9 +46,8 @@ Result<QuantumResult> run_mps(const SimulatorConfig& config, const Circuit& circ
     per_key.reserve(pairs.size());
     for (const auto& [word, count] : pairs) per_key[word_key(word, measured, circuit.num_qubits())] += count;
 
-    QuantumResult result{.counts = {},
-                         .num_bits = measured.empty() ? circuit.num_qubits() : measured.size(),
-                         .total_shots = shots};
+    QuantumResult result{
+        .counts = {}, .num_bits = measured.empty() ? circuit.num_qubits() : measured.size(), .total_shots = shots};
     result.counts.reserve(per_key.size());
     for (auto& [key, count] : per_key) {
         if (count > std::numeric_limits<std::uint32_t>::max())

@@ -107,7 +107,8 @@ std::vector<WordCount> sample(const MpsState& state, std::uint32_t shots, Seeded
     for (std::uint32_t shot = 0; shot < shots; ++shot) ++counts[draw_one(sites, rng, v, w0, w1)];
     std::vector<WordCount> pairs(counts.begin(), counts.end());
     // The map yields words ascending, so a stable sort by count keeps ties in word order.
-    std::stable_sort(pairs.begin(), pairs.end(), [](const WordCount& x, const WordCount& y) { return x.second > y.second; });
+    std::stable_sort(pairs.begin(), pairs.end(),
+                     [](const WordCount& x, const WordCount& y) { return x.second > y.second; });
     return pairs;
 }
 

@@ -30,7 +30,8 @@ RowMatrix apply_gate(const RowMatrix& theta, const Gate& gate, std::size_t left,
     for (std::size_t l = 0; l < left; ++l)
         for (std::size_t r = 0; r < right; ++r) {
             Complex old[4];
-            for (std::size_t q = 0; q < 4; ++q) old[q] = theta(Eigen::Index(2 * l + q / 2), Eigen::Index((q % 2) * right + r));
+            for (std::size_t q = 0; q < 4; ++q)
+                old[q] = theta(Eigen::Index(2 * l + q / 2), Eigen::Index((q % 2) * right + r));
             for (std::size_t p = 0; p < 4; ++p) {
                 Complex sum = mul(gate.matrix[p * 4], old[0]);
                 for (std::size_t q = 1; q < 4; ++q) sum += mul(gate.matrix[p * 4 + q], old[q]);
@@ -46,7 +47,8 @@ constexpr double SVD_TOLERANCE = 1e-11;
 /// A fixed vector of generic entries, for probing a decomposition in O(size^2).
 Eigen::VectorXcd probe(Eigen::Index size) {
     Eigen::VectorXcd z(size);
-    for (Eigen::Index k = 0; k < size; ++k) z[k] = Complex(std::cos(0.7 * double(k) + 0.3), std::sin(1.3 * double(k) + 0.1));
+    for (Eigen::Index k = 0; k < size; ++k)
+        z[k] = Complex(std::cos(0.7 * double(k) + 0.3), std::sin(1.3 * double(k) + 0.1));
     return z;
 }
 
@@ -104,7 +106,8 @@ Result<SitePair> decompose_with(const Svd& svd, std::size_t left, std::size_t ri
     for (std::size_t k = 0; k < keep; ++k)
         for (std::size_t col = 0; col < 2 * right; ++col) {
             const Complex vt = std::conj(v(Eigen::Index(col), Eigen::Index(k)));
-            pair.second.data[k * 2 * right + col] = Complex(sigma[Eigen::Index(k)] * vt.real(), sigma[Eigen::Index(k)] * vt.imag());
+            pair.second.data[k * 2 * right + col] =
+                Complex(sigma[Eigen::Index(k)] * vt.real(), sigma[Eigen::Index(k)] * vt.imag());
         }
     return pair;
 }

@@ -49,8 +49,8 @@ std::string QuantumResult::histogram_text() const {
     std::vector<HistogramRow> rows = histogram_data();
     const std::uint32_t top = rows.empty() ? 1 : rows.front().count;
     for (const HistogramRow& row : rows) {
-        std::uint64_t scaled = std::min<std::uint64_t>(std::uint64_t{row.count} * 30,
-                                                       std::numeric_limits<std::uint32_t>::max());
+        std::uint64_t scaled =
+            std::min<std::uint64_t>(std::uint64_t{row.count} * 30, std::numeric_limits<std::uint32_t>::max());
         std::string bar(static_cast<std::size_t>(scaled / top), '#');
         out += "  |" + row.state + ">: " + format("%5u (%5.1f%%) ", row.count, row.probability * 100.0) + bar + "\n";
     }
@@ -74,8 +74,7 @@ Result<double> QuantumResult::expectation_z(std::size_t qubit) const {
 }
 
 std::string QuantumResult::repr() const {
-    return "QuantumResult(" + std::to_string(total_shots) + " shots, " + std::to_string(counts.size()) +
-           " outcomes)";
+    return "QuantumResult(" + std::to_string(total_shots) + " shots, " + std::to_string(counts.size()) + " outcomes)";
 }
 
 std::string QuantumResult::str() const {

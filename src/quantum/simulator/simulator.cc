@@ -86,15 +86,17 @@ std::string outcome_key(std::uint64_t index, const std::vector<std::size_t>& mea
     return key;
 }
 
-Result<QuantumResult> sample_counts(StateBuffer state, const std::vector<std::size_t>& measured,
-                                    std::uint32_t shots, SeededRng& rng) {
+Result<QuantumResult> sample_counts(StateBuffer state, const std::vector<std::size_t>& measured, std::uint32_t shots,
+                                    SeededRng& rng) {
     const std::size_t num_qubits = state.num_qubits();
     Sampler sampler(std::move(state).into_probabilities());
-    QuantumResult result{.counts = {}, .num_bits = measured.empty() ? num_qubits : measured.size(), .total_shots = shots};
+    QuantumResult result{
+        .counts = {}, .num_bits = measured.empty() ? num_qubits : measured.size(), .total_shots = shots};
     if (sampler.size() <= DENSE_COUNT_LIMIT) {
         std::vector<std::uint32_t> per_index(sampler.size());
         std::size_t distinct = 0;
-        for (std::uint32_t shot = 0; shot < shots; ++shot) distinct += ++per_index[sampler.index_for(rng.next_f64())] == 1;
+        for (std::uint32_t shot = 0; shot < shots; ++shot)
+            distinct += ++per_index[sampler.index_for(rng.next_f64())] == 1;
         if (!can_provide(counts_table_bytes(distinct, result.num_bits)))
             return std::unexpected(
                 QuantumError::insufficient_memory(num_qubits, counts_table_bytes(distinct, result.num_bits)));

@@ -65,8 +65,8 @@ std::string outcome_key(std::uint64_t index, const std::vector<std::size_t>& mea
 /// Samples `shots` basis states from a final state (consumed: its memory becomes the
 /// sampling table) and counts them under the keys of outcome_key; InsufficientMemory when
 /// the distinct outcomes would not fit.
-Result<QuantumResult> sample_counts(StateBuffer state, const std::vector<std::size_t>& measured,
-                                    std::uint32_t shots, SeededRng& rng);
+Result<QuantumResult> sample_counts(StateBuffer state, const std::vector<std::size_t>& measured, std::uint32_t shots,
+                                    SeededRng& rng);
 
 /// Runs `shots` shots: one noiseless pass sampled `shots` times, or shot-by-shot
 /// trajectories when the model is noisy or the circuit needs them.

@@ -144,13 +144,13 @@ TEST(Simulator, StatevectorAndProbabilities) {
 
 TEST(Sampler, BinarySearchGivesTheLinearWalksIndex) {
     // Zero-probability entries, an unnormalised total (0.9) and draws on exact sums.
-    std::vector<Complex> amps = {{0, 0}, {std::sqrt(0.2), 0}, {0, 0}, {0, std::sqrt(0.3)},
-                                 {0, 0}, {0, 0},              {std::sqrt(0.4), 0}, {0, 0}};
+    std::vector<Complex> amps = {{0, 0}, {std::sqrt(0.2), 0}, {0, 0}, {0, std::sqrt(0.3)}, {0, 0},
+                                 {0, 0}, {std::sqrt(0.4), 0}, {0, 0}};
     Probabilities p = probabilities_of(amps, 3);
     std::vector<double> values(p.values().begin(), p.values().end());
     Sampler sampler(std::move(p));
-    std::vector<double> draws = {0.0,  0.1,  values[1], 0.125, 0.2,  0.25, 0.5, 0.5000000000000001,
-                                 0.75, 0.875, 0.8999,   0.9,   0.95, 0.9999999};
+    std::vector<double> draws = {0.0,  0.1,   values[1], 0.125, 0.2,  0.25,     0.5, 0.5000000000000001,
+                                 0.75, 0.875, 0.8999,    0.9,   0.95, 0.9999999};
     double sum = 0;
     for (double v : values) draws.push_back(sum += v);
     SeededRng rng = SeededRng::from_seed_u64(5);

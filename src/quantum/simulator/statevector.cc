@@ -159,9 +159,10 @@ void StateBuffer::apply_gate(const Gate& gate, std::span<const std::size_t> targ
     const Matrix4 m = matrix4_of(gate);
     Complex* amps = data_.get();
     if (has_far_target(targets)) {
-        apply_gathered(amps, num_qubits_, targets, parallel, [&](Complex* local, const std::size_t* t, std::size_t size) {
-            apply_two_qubit_kernel(local, t[0], t[1], m, 0, size / 4);
-        });
+        apply_gathered(amps, num_qubits_, targets, parallel,
+                       [&](Complex* local, const std::size_t* t, std::size_t size) {
+                           apply_two_qubit_kernel(local, t[0], t[1], m, 0, size / 4);
+                       });
         return;
     }
     parallel_for(size() / 4, parallel,

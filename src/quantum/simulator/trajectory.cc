@@ -142,8 +142,7 @@ Status apply_channels(StateBuffer& state, std::size_t qubit, std::span<const Noi
             case ChannelKind::PhaseFlip:
                 if (p > rng.next_f64()) state.apply_one_qubit(qubit, pauli(2), parallel);
                 break;
-            case ChannelKind::ReadoutError:
-                break;
+            case ChannelKind::ReadoutError: break;
         }
     }
     return {};
@@ -162,8 +161,7 @@ unsigned apply_readout_channels(unsigned bit, std::span<const NoiseChannel> chan
                 break;
             case ChannelKind::AmplitudeDamping:
             case ChannelKind::PhaseDamping:
-            case ChannelKind::PhaseFlip:
-                break;
+            case ChannelKind::PhaseFlip: break;
         }
     }
     return bit;

@@ -95,9 +95,8 @@ TEST(Trajectory, EveryChannelDrawsAsPrescribedEvenAtZero) {
     struct Case {
         ChannelKind kind;
         int f64_draws;
-    } cases[] = {{ChannelKind::Depolarizing, 1},  {ChannelKind::AmplitudeDamping, 0},
-                 {ChannelKind::PhaseDamping, 1},  {ChannelKind::BitFlip, 1},
-                 {ChannelKind::PhaseFlip, 1},     {ChannelKind::ReadoutError, 0}};
+    } cases[] = {{ChannelKind::Depolarizing, 1}, {ChannelKind::AmplitudeDamping, 0}, {ChannelKind::PhaseDamping, 1},
+                 {ChannelKind::BitFlip, 1},      {ChannelKind::PhaseFlip, 1},        {ChannelKind::ReadoutError, 0}};
     for (const Case& k : cases) {
         StateBuffer state = StateBuffer::allocate(2).value();
         SeededRng a = SeededRng::from_seed_u64(8), b = SeededRng::from_seed_u64(8);

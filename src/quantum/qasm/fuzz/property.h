@@ -12,7 +12,8 @@
 namespace qelix::qasm {
 
 /// Bounds for fuzzing: small enough that every input runs fast under the sanitizers.
-inline constexpr ParseLimits FUZZ_LIMITS{.expanded_gates = 1 << 16, .expanded_text = 1 << 20, .condition_bits = 1 << 20};
+inline constexpr ParseLimits FUZZ_LIMITS{
+    .expanded_gates = 1 << 16, .expanded_text = 1 << 20, .condition_bits = 1 << 20};
 
 /// The text without its comment lines.
 inline std::string without_comment_lines(std::string_view text) {
