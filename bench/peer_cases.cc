@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "quantum/qasm/parser.h"
-#include "quantum/simulator/parallel.h"
+#include "quantum/statevector/parallel.h"
 #include "quantum/simulator/simulator.h"
 
 using namespace qelix;

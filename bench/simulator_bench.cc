@@ -10,7 +10,7 @@
 #include <functional>
 #include <vector>
 
-#include "quantum/simulator/parallel.h"
+#include "quantum/statevector/parallel.h"
 #include "quantum/simulator/simulator.h"
 
 using namespace qelix;

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "quantum/circuit/error.h"
+#include "core/error.h"
 
 namespace qelix::crypto {
 

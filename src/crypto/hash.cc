@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "quantum/circuit/error.h"
+#include "core/error.h"
 
 namespace qelix::crypto {
 

@@ -7,7 +7,7 @@
 
 #include "crypto/hash.h"
 #include "crypto/names.h"
-#include "quantum/circuit/error.h"
+#include "core/error.h"
 
 // PQClean's headers are plain C without linkage guards.
 extern "C" {

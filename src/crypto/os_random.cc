@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "quantum/circuit/error.h"
+#include "core/error.h"
 
 namespace qelix::crypto {
 

@@ -8,7 +8,7 @@
 
 #include "crypto/kem.h"
 #include "crypto/sign.h"
-#include "quantum/circuit/error.h"
+#include "core/error.h"
 
 namespace qelix::crypto {
 namespace {

@@ -3,15 +3,13 @@
 #include <algorithm>
 #include <memory>
 
-#include "quantum/circuit/circuit.h"
-#include "quantum/circuit/error.h"
-#include "quantum/simulator/simulator.h"
+#include "core/error.h"
 
 namespace qelix::crypto {
 
 namespace {
 
-constexpr std::size_t BATCH_QUBITS = 8;
+constexpr std::size_t BATCH_QUBITS = MAX_BATCH_QUBITS;
 
 // Feeds one batch's key to `emit` bit by bit: '1' is 1, anything else 0, at most k bits.
 template <class Emit>
@@ -53,40 +51,6 @@ class Packer {
 };
 
 }  // namespace
-
-namespace {
-
-// H on each of k qubits, then every qubit measured in order.
-std::optional<Circuit> superposition_circuit(std::size_t k) {
-    Result<Circuit> circuit = Circuit::create(k);
-    if (!circuit) return std::nullopt;
-    for (std::size_t q = 0; q < k; ++q) {
-        if (!circuit->h(q)) return std::nullopt;
-    }
-    if (!circuit->measure_all()) return std::nullopt;
-    return std::move(*circuit);
-}
-
-}  // namespace
-
-BatchRunner simulator_batch_runner() {
-    // The settings of a default Simulator(): no seed, ideal noise, parallel allowed.
-    // Each batch's circuit depends only on k, so a request builds each width once.
-    struct State {
-        SimulatorConfig config;
-        std::array<std::optional<Circuit>, BATCH_QUBITS + 1> circuits;
-    };
-    auto state = std::make_shared<State>();
-    return [state](std::size_t k) -> std::optional<std::string> {
-        if (k == 0 || k > BATCH_QUBITS) return std::nullopt;
-        std::optional<Circuit>& circuit = state->circuits[k];
-        if (!circuit) circuit = superposition_circuit(k);
-        if (!circuit) return std::nullopt;
-        Result<QuantumResult> result = run(state->config, *circuit, 1);
-        if (!result) return std::nullopt;
-        return result->most_probable().first;
-    };
-}
 
 std::vector<std::uint8_t> generate_bits(std::uint64_t n, const BatchRunner& run) {
     std::vector<std::uint8_t> bits;

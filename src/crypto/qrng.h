@@ -15,9 +15,8 @@ namespace qelix::crypto {
 /// outcome key (one '0'/'1' per qubit, qubit 0 first) or nothing when the run failed.
 using BatchRunner = std::function<std::optional<std::string>(std::size_t k)>;
 
-/// The batch runner of the real source: H on each qubit, measure all, one unseeded
-/// shot on a default simulator (its generator seeded from the operating system).
-BatchRunner simulator_batch_runner();
+/// Largest batch a runner is asked for.
+inline constexpr std::size_t MAX_BATCH_QUBITS = 8;
 
 /// Up to `n` random bits (each 0 or 1) in generation order, from batches of at most 8.
 /// Generation stops early, returning the bits so far, at the first failed batch.

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "quantum/circuit/error.h"
+#include "core/error.h"
 
 namespace qelix::crypto {
 namespace {
@@ -87,28 +87,6 @@ TEST(Qrng, ShortOrEmptyKeysNeverLoopForever) {
     BatchRunner empty_keys = [](std::size_t) -> std::optional<std::string> { return std::string(); };
     EXPECT_TRUE(generate_bits(8, empty_keys).empty());
     EXPECT_TRUE(generate_bytes(3, empty_keys).empty());
-}
-
-}  // namespace
-}  // namespace qelix::crypto
-
-namespace qelix::crypto {
-namespace {
-
-TEST(QrngSimulator, BatchesAreFairCoins) {
-    BatchRunner run = simulator_batch_runner();
-    EXPECT_EQ(run(5)->size(), 5u);
-    // 4096 bits: each bit position of the byte should be near half ones (a stuck
-    // qubit or a mis-ordered key would show up as 0 or 1 here).
-    Bytes bytes = generate_bytes(512, run);
-    ASSERT_EQ(bytes.size(), 512u);
-    for (int bit = 0; bit < 8; ++bit) {
-        int ones = 0;
-        for (std::uint8_t b : bytes) ones += (b >> bit) & 1;
-        EXPECT_GT(ones, 180) << "bit " << bit;
-        EXPECT_LT(ones, 332) << "bit " << bit;
-    }
-    EXPECT_NE(generate_u64(run), generate_u64(run));
 }
 
 }  // namespace

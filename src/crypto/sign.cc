@@ -4,7 +4,7 @@
 #include <array>
 
 #include "crypto/names.h"
-#include "quantum/circuit/error.h"
+#include "core/error.h"
 
 // PQClean's headers are plain C without linkage guards.
 extern "C" {

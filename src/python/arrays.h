@@ -3,7 +3,7 @@
 // imported only when one is made, so the module works without it.
 #include <nanobind/nanobind.h>
 
-#include "quantum/simulator/statevector.h"
+#include "quantum/statevector/statevector.h"
 
 namespace qelix::py {
 

@@ -5,11 +5,12 @@
 #include "crypto/hash.h"
 #include "crypto/kem.h"
 #include "crypto/qrng.h"
+#include "quantum/simulator/measurement_source.h"
 #include "crypto/sign.h"
 #include "python/convert.h"
 #include "python/errors.h"
 #include "python/method.h"
-#include "quantum/simulator/memory.h"
+#include "quantum/statevector/memory.h"
 
 namespace qelix::py {
 
@@ -143,6 +144,9 @@ PyObject* xof(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
 crypto::Sha3_256Digest sha3_256_of(ByteView data) { return crypto::sha3_256(data); }
 crypto::Sha3_512Digest sha3_512_of(ByteView data) { return crypto::sha3_512(data); }
 
+// The quantum source serves every batch size the random functions ask for.
+static_assert(crypto::MAX_BATCH_QUBITS <= MAX_SOURCE_QUBITS);
+
 PyObject* random_bytes(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
     static const Parameters<1> params("random_bytes", {"n"}, 1);
     return guarded([&] {
@@ -150,7 +154,7 @@ PyObject* random_bytes(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
         std::uint64_t n = to_index(a[0], "n");
         // The packed bytes, then their copy in the result.
         check_allocatable(n, 2);
-        return new_bytes(crypto::generate_bytes(n, crypto::simulator_batch_runner()));
+        return new_bytes(crypto::generate_bytes(n, measurement_source()));
     });
 }
 
@@ -161,7 +165,7 @@ PyObject* random_bits(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
         std::uint64_t n = to_index(a[0], "n");
         // One byte per bit, then one list slot per bit.
         check_allocatable(n, 1 + sizeof(PyObject*));
-        std::vector<std::uint8_t> bits = crypto::generate_bits(n, crypto::simulator_batch_runner());
+        std::vector<std::uint8_t> bits = crypto::generate_bits(n, measurement_source());
         nb::object list = nb::steal(PyList_New(Py_ssize_t(bits.size())));
         if (!list.is_valid()) throw nb::python_error();
         for (std::size_t i = 0; i < bits.size(); ++i) {
@@ -175,13 +179,13 @@ PyObject* random_bits(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
 
 PyObject* random_seed(PyObject*, PyObject*) noexcept {
     return guarded([&] {
-        auto seed = crypto::generate_seed(crypto::simulator_batch_runner());
+        auto seed = crypto::generate_seed(measurement_source());
         return new_bytes(ByteView(seed));
     });
 }
 
 PyObject* random_u64(PyObject*, PyObject*) noexcept {
-    return guarded([&] { return PyLong_FromUnsignedLongLong(crypto::generate_u64(crypto::simulator_batch_runner())); });
+    return guarded([&] { return PyLong_FromUnsignedLongLong(crypto::generate_u64(measurement_source())); });
 }
 
 PyMethodDef FUNCTIONS[] = {

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "quantum/circuit/error.h"
+#include "core/error.h"
 
 namespace qelix::py {
 

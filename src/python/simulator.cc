@@ -6,7 +6,7 @@
 #include "python/errors.h"
 #include "python/method.h"
 #include "python/simulation.h"
-#include "quantum/simulator/memory.h"
+#include "quantum/statevector/memory.h"
 
 namespace qelix::py {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <span>
 
-#include "quantum/circuit/error.h"
+#include "core/error.h"
 #include "quantum/circuit/gate.h"
 
 namespace qelix {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "quantum/circuit/error.h"
+#include "core/error.h"
 
 using namespace qelix;
 

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "quantum/circuit/error.h"
+#include "core/error.h"
 #include "quantum/circuit/gate.h"
 
 namespace qelix {

@@ -5,7 +5,7 @@
 #include <limits>
 #include <utility>
 
-#include "quantum/simulator/memory.h"
+#include "quantum/statevector/memory.h"
 
 namespace qelix {
 

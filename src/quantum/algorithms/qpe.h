@@ -5,7 +5,7 @@
 #include <map>
 
 #include "quantum/circuit/circuit.h"
-#include "quantum/circuit/error.h"
+#include "core/error.h"
 #include "quantum/circuit/gate.h"
 #include "quantum/simulator/simulator.h"
 

@@ -8,7 +8,7 @@
 
 #include "quantum/algorithms/fft.h"
 #include "quantum/circuit/gate.h"
-#include "quantum/simulator/memory.h"
+#include "quantum/statevector/memory.h"
 
 namespace qelix {
 

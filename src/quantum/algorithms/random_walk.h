@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "quantum/circuit/error.h"
+#include "core/error.h"
 
 namespace qelix {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <utility>
 
-#include "quantum/circuit/error.h"
+#include "core/error.h"
 #include "quantum/simulator/simulator.h"
 
 namespace qelix {

@@ -4,7 +4,7 @@
 
 #include "quantum/algorithms/gf2.h"
 #include "quantum/circuit/circuit.h"
-#include "quantum/circuit/error.h"
+#include "core/error.h"
 #include "quantum/simulator/simulator.h"
 
 namespace qelix {

@@ -5,7 +5,7 @@
 #include <variant>
 #include <vector>
 
-#include "quantum/circuit/error.h"
+#include "core/error.h"
 #include "quantum/circuit/gate.h"
 
 namespace qelix {

@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "quantum/circuit/error.h"
+#include "quantum/qasm/error.h"
 #include "quantum/qasm/registers.h"
 #include "quantum/qasm/statements.h"
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "quantum/circuit/error.h"
+#include "quantum/qasm/error.h"
 #include "quantum/qasm/builtin.h"
 #include "quantum/qasm/declarations.h"
 #include "quantum/qasm/limits.h"

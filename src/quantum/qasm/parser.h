@@ -2,6 +2,7 @@
 #include <string_view>
 
 #include "quantum/circuit/circuit.h"
+#include "quantum/qasm/error.h"
 #include "quantum/qasm/limits.h"
 
 namespace qelix {

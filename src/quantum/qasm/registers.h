@@ -5,7 +5,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "quantum/circuit/error.h"
+#include "quantum/qasm/error.h"
 #include "quantum/qasm/scope.h"
 
 namespace qelix::qasm {

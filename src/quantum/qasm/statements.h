@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "quantum/circuit/error.h"
+#include "quantum/qasm/error.h"
 
 namespace qelix::qasm {
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "quantum/circuit/error.h"
+#include "core/error.h"
 
 namespace qelix {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "quantum/simulator/statevector.h"
+#include "quantum/statevector/statevector.h"
 
 namespace qelix {
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <variant>
 
-#include "quantum/simulator/mps_route.h"
-#include "quantum/simulator/memory.h"
+#include "quantum/mps/route.h"
+#include "quantum/statevector/memory.h"
 #include "quantum/simulator/sampler.h"
 #include "quantum/simulator/trajectory.h"
 

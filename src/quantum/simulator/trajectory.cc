@@ -1,7 +1,7 @@
 #include "quantum/simulator/trajectory.h"
 
-#include "quantum/simulator/kernels.h"
-#include "quantum/simulator/memory.h"
+#include "quantum/statevector/kernels.h"
+#include "quantum/statevector/memory.h"
 
 #include <immintrin.h>
 

@@ -6,8 +6,8 @@
 #include "quantum/circuit/circuit.h"
 #include "quantum/simulator/noise.h"
 #include "quantum/simulator/result.h"
-#include "quantum/simulator/rng.h"
-#include "quantum/simulator/statevector.h"
+#include "quantum/random/rng.h"
+#include "quantum/statevector/statevector.h"
 
 namespace qelix {
 

@@ -1,0 +1,28 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "quantum/circuit/circuit.h"
+#include "quantum/simulator/result.h"
+#include "quantum/simulator/simulator.h"
+#include "quantum/statevector/statevector.h"
+
+namespace qelix {
+
+/// The bond limit when a request goes to the matrix-product-state backend: Mps(d)
+/// always, Auto above AUTO_MAX_STATEVECTOR_QUBITS qubits with AUTO_MAX_BOND_DIM;
+/// nothing when the state vector runs it.
+std::optional<std::size_t> mps_bond_limit(const Backend& backend, const Circuit& circuit);
+
+/// `run` on the matrix-product-state backend, after the shot check: refuses noise and
+/// mid-circuit measurements, then samples every shot from one simulated chain. Keys and
+/// result follow the fast path (measured qubits, or every qubit when none is measured).
+Result<QuantumResult> run_mps(const SimulatorConfig& config, const Circuit& circuit, std::uint32_t shots,
+                              std::size_t max_bond_dim);
+
+/// `statevector` on the matrix-product-state backend, after the noise and mid-circuit
+/// checks: the dense expansion of the chain, for at most MPS_MAX_DENSE_QUBITS qubits.
+Result<StateBuffer> statevector_mps(const Circuit& circuit, std::size_t max_bond_dim);
+
+}  // namespace qelix

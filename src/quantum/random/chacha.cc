@@ -1,0 +1,46 @@
+#include "quantum/random/chacha.h"
+
+#include <bit>
+
+namespace qelix {
+
+namespace {
+
+inline void quarter_round(ChaChaBlock& x, int a, int b, int c, int d) {
+    x[a] += x[b];
+    x[d] = std::rotl(x[d] ^ x[a], 16);
+    x[c] += x[d];
+    x[b] = std::rotl(x[b] ^ x[c], 12);
+    x[a] += x[b];
+    x[d] = std::rotl(x[d] ^ x[a], 8);
+    x[c] += x[d];
+    x[b] = std::rotl(x[b] ^ x[c], 7);
+}
+
+}  // namespace
+
+ChaChaBlock chacha_block(const ChaChaKey& key, std::uint64_t counter, std::uint32_t stream_low,
+                         std::uint32_t stream_high, int rounds) {
+    // "expand 32-byte k" read as little-endian words.
+    ChaChaBlock input{0x61707865, 0x3320646e, 0x79622d32, 0x6b206574};
+    for (int i = 0; i < 8; ++i) input[4 + i] = key[i];
+    input[12] = static_cast<std::uint32_t>(counter);
+    input[13] = static_cast<std::uint32_t>(counter >> 32);
+    input[14] = stream_low;
+    input[15] = stream_high;
+    ChaChaBlock x = input;
+    for (int r = 0; r < rounds; r += 2) {
+        quarter_round(x, 0, 4, 8, 12);
+        quarter_round(x, 1, 5, 9, 13);
+        quarter_round(x, 2, 6, 10, 14);
+        quarter_round(x, 3, 7, 11, 15);
+        quarter_round(x, 0, 5, 10, 15);
+        quarter_round(x, 1, 6, 11, 12);
+        quarter_round(x, 2, 7, 8, 13);
+        quarter_round(x, 3, 4, 9, 14);
+    }
+    for (int i = 0; i < 16; ++i) x[i] += input[i];
+    return x;
+}
+
+}  // namespace qelix
