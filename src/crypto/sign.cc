@@ -5,6 +5,7 @@
 
 #include "crypto/names.h"
 #include "core/error.h"
+#include "core/propagate.h"
 
 // PQClean's headers are plain C without linkage guards.
 extern "C" {
@@ -138,7 +139,7 @@ SignKeyPair sign_keygen(SignatureScheme scheme) {
 
 CryptoResult<Bytes> sign(ByteView secret_key, ByteView message) {
     auto key = parse(secret_key, ObjectKind::SecretKey);
-    if (!key) return std::unexpected(key.error());
+    QELIX_TRY(key);
     const Scheme& s = *key->scheme;
     Bytes signature(1 + s.max_signature_bytes);
     signature[0] = s.marker;
@@ -152,9 +153,9 @@ CryptoResult<Bytes> sign(ByteView secret_key, ByteView message) {
 
 CryptoResult<bool> verify(ByteView public_key, ByteView message, ByteView signature) {
     auto key = parse(public_key, ObjectKind::PublicKey);
-    if (!key) return std::unexpected(key.error());
+    QELIX_TRY(key);
     auto sig = parse(signature, ObjectKind::Signature);
-    if (!sig) return std::unexpected(sig.error());
+    QELIX_TRY(sig);
     if (key->scheme != sig->scheme) return false;
     const Scheme& s = *key->scheme;
     return s.verify(nonnull_data(sig->raw), sig->raw.size(), nonnull_data(message), message.size(), key->raw.data()) ==

@@ -2,6 +2,7 @@
 
 #include "quantum/statevector/kernels.h"
 #include "quantum/statevector/memory.h"
+#include "core/propagate.h"
 
 #include <immintrin.h>
 
@@ -115,8 +116,7 @@ Status gate_with_noise(StateBuffer& state, const Gate& gate, std::span<const std
     state.apply_gate(gate, targets, parallel);
     if (model == nullptr) return {};
     const auto& channels = gate.num_qubits == 1 ? model->single_qubit_channels : model->two_qubit_channels;
-    for (std::size_t qubit : targets)
-        if (auto ok = apply_channels(state, qubit, channels, rng, parallel); !ok) return ok;
+    for (std::size_t qubit : targets) QELIX_TRY(apply_channels(state, qubit, channels, rng, parallel));
     return {};
 }
 
@@ -130,9 +130,7 @@ Status apply_channels(StateBuffer& state, std::size_t qubit, std::span<const Noi
             case ChannelKind::Depolarizing:
                 if (p > rng.next_f64()) state.apply_one_qubit(qubit, pauli(draw_pauli(rng)), parallel);
                 break;
-            case ChannelKind::AmplitudeDamping:
-                if (auto ok = amplitude_damping(state, qubit, p, rng); !ok) return ok;
-                break;
+            case ChannelKind::AmplitudeDamping: QELIX_TRY(amplitude_damping(state, qubit, p, rng)); break;
             case ChannelKind::PhaseDamping:
                 if (std::min(0.5, p * 0.5) > rng.next_f64()) state.apply_one_qubit(qubit, pauli(2), parallel);
                 break;
@@ -170,7 +168,7 @@ unsigned apply_readout_channels(unsigned bit, std::span<const NoiseChannel> chan
 Result<QuantumResult> run_trajectories(const Circuit& circuit, std::uint32_t shots, SeededRng& rng, bool parallel,
                                        const NoiseModel* model) {
     auto allocated = StateBuffer::allocate(circuit.num_qubits());
-    if (!allocated) return std::unexpected(allocated.error());
+    QELIX_TRY(allocated);
     // One buffer serves every shot, reset to |0...0> in between: the same values as a
     // fresh buffer per shot without an allocation per shot.
     StateBuffer state = std::move(*allocated);
@@ -190,7 +188,7 @@ Result<QuantumResult> run_trajectories(const Circuit& circuit, std::uint32_t sho
                     ok = gate_with_noise(state, op->gate, op->targets, rng, parallel, model);
             } else if (const auto* op = std::get_if<MeasureOp>(&instruction)) {
                 auto bit = state.measure_qubit(op->qubit, rng);
-                if (!bit) return std::unexpected(bit.error());
+                QELIX_TRY(bit);
                 unsigned recorded = model ? apply_readout_channels(*bit, model->measurement_channels, rng) : *bit;
                 register_bits[op->classical_bit] = static_cast<std::uint8_t>(recorded);
             } else if (const auto* op = std::get_if<BarrierOp>(&instruction)) {
@@ -198,7 +196,7 @@ Result<QuantumResult> run_trajectories(const Circuit& circuit, std::uint32_t sho
                     for (std::size_t qubit : op->qubits)
                         if (ok = apply_channels(state, qubit, model->idle_channels, rng, parallel); !ok) break;
             }
-            if (!ok) return std::unexpected(ok.error());
+            QELIX_TRY(ok);
         }
         for (std::size_t i = 0; i < num_bits; ++i) key[i] = register_bits[i] ? '1' : '0';
         auto [entry, fresh] = result.counts.try_emplace(key, 0);
