@@ -68,7 +68,7 @@ static_assert(PQCLEAN_MLKEM1024_CLEAN_CRYPTO_BYTES == KEM_SHARED_SECRET_BYTES);
 
 const ParameterSet& parameters(KemLevel level) { return PARAMETER_SETS[static_cast<std::size_t>(level)]; }
 
-// The raw part of a parsed serialized object, borrowed from the caller's bytes.
+/// The raw part of a parsed serialized object, borrowed from the caller's bytes.
 struct Parsed {
     const ParameterSet* params;
     ByteView raw;
@@ -99,7 +99,7 @@ CryptoResult<Parsed> parse_key(ByteView bytes, KeyKind kind) {
     return Parsed{*params, raw};
 }
 
-// A parsed ciphertext: its level, the stored tag and the raw ciphertext.
+/// A parsed ciphertext: its level, the stored tag and the raw ciphertext.
 struct ParsedCiphertext {
     const ParameterSet* params;
     ByteView tag;

@@ -66,7 +66,7 @@ const std::array<Scheme, 2> SCHEMES = {{
 
 const Scheme& scheme_of(SignatureScheme scheme) { return SCHEMES[static_cast<std::size_t>(scheme)]; }
 
-// A parsed serialized object: its scheme and its raw part, borrowed from the caller's bytes.
+/// A parsed serialized object: its scheme and its raw part, borrowed from the caller's bytes.
 struct Parsed {
     const Scheme* scheme;
     ByteView raw;
@@ -74,8 +74,7 @@ struct Parsed {
 
 enum class ObjectKind { PublicKey, SecretKey, Signature };
 
-// Parses marker and length. Keys must have their exact length; a signature may be
-// shorter than the scheme's maximum (it then simply fails to verify).
+/// Parses marker and length: keys have their exact length, a signature may be shorter (it then fails to verify).
 CryptoResult<Parsed> parse(ByteView bytes, ObjectKind kind) {
     if (bytes.empty()) {
         const char* what = kind == ObjectKind::PublicKey   ? "serialized public key is empty"
