@@ -210,9 +210,7 @@ int init(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
     PyObject* ok = guarded([&] {
         auto a = params.bind(args, kwargs);
         Circuit circuit = unwrap(Circuit::create(to_index(a[0], "num_qubits")));
-        if (nb::inst_ready(self)) nb::inst_destruct(self);
-        new (nb::inst_ptr<PyCircuit>(self)) PyCircuit{std::move(circuit), {}};
-        nb::inst_mark_ready(self);
+        reinitialise(self, PyCircuit{std::move(circuit), {}});
         return none();
     });
     if (!ok) return -1;

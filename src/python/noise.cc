@@ -13,9 +13,7 @@ int init(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
     static const Parameters<0> params("NoiseModel", {}, 0);
     PyObject* ok = guarded([&] {
         params.bind(args, kwargs);
-        if (nb::inst_ready(self)) nb::inst_destruct(self);
-        new (nb::inst_ptr<PyNoiseModel>(self)) PyNoiseModel{NoiseModel::ideal(), {}};
-        nb::inst_mark_ready(self);
+        reinitialise(self, PyNoiseModel{NoiseModel::ideal(), {}});
         Py_RETURN_NONE;
     });
     if (!ok) return -1;
