@@ -41,14 +41,13 @@ Result<QuantumResult> run_mps(const SimulatorConfig& config, const Circuit& circ
 
     SeededRng rng = make_rng(config);
     const std::vector<WordCount> pairs = sample(*state, shots, rng);
-    const std::vector<std::size_t> measured = measured_qubits(circuit);
+    const KeyQubits keys = key_qubits(circuit);
     // Several words share a key when only some qubits are measured; sum them before narrowing.
     std::unordered_map<std::string, std::uint64_t> per_key;
     per_key.reserve(pairs.size());
-    for (const auto& [word, count] : pairs) per_key[word_key(word, measured, circuit.num_qubits())] += count;
+    for (const auto& [word, count] : pairs) per_key[word_key(word, keys)] += count;
 
-    QuantumResult result{
-        .counts = {}, .num_bits = measured.empty() ? circuit.num_qubits() : measured.size(), .total_shots = shots};
+    QuantumResult result{.counts = {}, .num_bits = keys.size(), .total_shots = shots};
     result.counts.reserve(per_key.size());
     for (auto& [key, count] : per_key) {
         if (count > std::numeric_limits<std::uint32_t>::max())

@@ -17,7 +17,7 @@ std::optional<std::size_t> mps_bond_limit(const Backend& backend, const Circuit&
 
 /// `run` on the matrix-product-state backend, after the shot check: refuses noise and
 /// mid-circuit measurements, then samples every shot from one simulated chain. Keys and
-/// result follow the fast path (measured qubits, or every qubit when none is measured).
+/// result follow the fast path (the classical register, laid out by key_qubits).
 Result<QuantumResult> run_mps(const SimulatorConfig& config, const Circuit& circuit, std::uint32_t shots,
                               std::size_t max_bond_dim);
 

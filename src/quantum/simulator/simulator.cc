@@ -33,9 +33,8 @@ Status check_finite_gates(const Circuit& circuit) {
 }
 
 /// Adds `count` shots of basis index `index` to the result under its key.
-void add_count(QuantumResult& result, std::uint64_t index, std::uint32_t count,
-               const std::vector<std::size_t>& measured, std::size_t num_qubits) {
-    result.counts[outcome_key(index, measured, num_qubits)] += count;
+void add_count(QuantumResult& result, std::uint64_t index, std::uint32_t count, const KeyQubits& keys) {
+    result.counts[outcome_key(index, keys)] += count;
 }
 
 Result<QuantumResult> run_fast_path(const SimulatorConfig& config, const Circuit& circuit, std::uint32_t shots) {
@@ -43,7 +42,7 @@ Result<QuantumResult> run_fast_path(const SimulatorConfig& config, const Circuit
     if (!state) return std::unexpected(state.error());
     state->apply_circuit(circuit, use_parallel(config, circuit));
     SeededRng rng = make_rng(config);
-    return sample_counts(std::move(*state), measured_qubits(circuit), shots, rng);
+    return sample_counts(std::move(*state), key_qubits(circuit), shots, rng);
 }
 
 }  // namespace
@@ -58,11 +57,19 @@ bool needs_trajectories(const Circuit& circuit) {
     return false;
 }
 
-std::vector<std::size_t> measured_qubits(const Circuit& circuit) {
-    std::vector<std::size_t> qubits;
+KeyQubits key_qubits(const Circuit& circuit) {
+    KeyQubits keys(circuit.num_classical_bits(), UNWRITTEN_BIT);
+    bool measured = false;
     for (const Instruction& instruction : circuit.instructions())
-        if (const auto* op = std::get_if<MeasureOp>(&instruction)) qubits.push_back(op->qubit);
-    return qubits;
+        if (const auto* op = std::get_if<MeasureOp>(&instruction)) {
+            keys[op->classical_bit] = static_cast<std::uint8_t>(op->qubit);
+            measured = true;
+        }
+    if (!measured) {
+        keys.resize(circuit.num_qubits());
+        for (std::size_t q = 0; q < keys.size(); ++q) keys[q] = static_cast<std::uint8_t>(q);
+    }
+    return keys;
 }
 
 bool use_parallel(const SimulatorConfig& config, const Circuit& circuit) {
@@ -73,25 +80,18 @@ SeededRng make_rng(const SimulatorConfig& config) {
     return config.seed ? SeededRng::from_seed_u64(*config.seed) : SeededRng::from_entropy();
 }
 
-std::string outcome_key(std::uint64_t index, const std::vector<std::size_t>& measured, std::size_t num_qubits) {
-    auto bit = [index](std::size_t q) { return q < 64 && ((index >> q) & 1) ? '1' : '0'; };
-    std::string key;
-    if (measured.empty()) {
-        key.resize(num_qubits);
-        for (std::size_t q = 0; q < num_qubits; ++q) key[q] = bit(q);
-    } else {
-        key.resize(measured.size());
-        for (std::size_t i = 0; i < measured.size(); ++i) key[i] = bit(measured[i]);
-    }
+std::string outcome_key(std::uint64_t index, std::span<const std::uint8_t> keys) {
+    // UNWRITTEN_BIT, like any qubit past the index's 64 bits, reads as 0.
+    std::string key(keys.size(), '0');
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (keys[i] < 64 && ((index >> keys[i]) & 1)) key[i] = '1';
     return key;
 }
 
-Result<QuantumResult> sample_counts(StateBuffer state, const std::vector<std::size_t>& measured, std::uint32_t shots,
-                                    SeededRng& rng) {
+Result<QuantumResult> sample_counts(StateBuffer state, const KeyQubits& keys, std::uint32_t shots, SeededRng& rng) {
     const std::size_t num_qubits = state.num_qubits();
     Sampler sampler(std::move(state).into_probabilities());
-    QuantumResult result{
-        .counts = {}, .num_bits = measured.empty() ? num_qubits : measured.size(), .total_shots = shots};
+    QuantumResult result{.counts = {}, .num_bits = keys.size(), .total_shots = shots};
     if (sampler.size() <= DENSE_COUNT_LIMIT) {
         std::vector<std::uint32_t> per_index(sampler.size());
         std::size_t distinct = 0;
@@ -102,7 +102,7 @@ Result<QuantumResult> sample_counts(StateBuffer state, const std::vector<std::si
                 QuantumError::insufficient_memory(num_qubits, counts_table_bytes(distinct, result.num_bits)));
         result.counts.reserve(distinct);
         for (std::size_t k = 0; k < per_index.size(); ++k)
-            if (per_index[k] != 0) add_count(result, k, per_index[k], measured, num_qubits);
+            if (per_index[k] != 0) add_count(result, k, per_index[k], keys);
     } else {
         std::unordered_map<std::uint64_t, std::uint32_t> per_index;
         for (std::uint32_t shot = 0; shot < shots; ++shot) {
@@ -113,7 +113,7 @@ Result<QuantumResult> sample_counts(StateBuffer state, const std::vector<std::si
                     num_qubits, counts_table_bytes(2 * per_index.size(), result.num_bits)));
         }
         result.counts.reserve(per_index.size());
-        for (const auto& [k, count] : per_index) add_count(result, k, count, measured, num_qubits);
+        for (const auto& [k, count] : per_index) add_count(result, k, count, keys);
     }
     return result;
 }
