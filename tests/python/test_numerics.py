@@ -2,7 +2,8 @@
 
 Seeded results repeat bit for bit with and without the worker pool and in another process.
 A gate with a NaN or infinite angle may be built, drawn and written as QASM, but simulating
-it is refused: its matrix would silently turn the whole state into NaN. NaN noise
+it is refused: its matrix would silently turn the whole state into NaN. So is a gate whose
+matrix stopped being unitary (an angle so large that adding two of them rounds). NaN noise
 probabilities act as 0 (a channel that never fires).
 """
 import math
@@ -125,6 +126,21 @@ def test_huge_finite_angles_keep_a_normalised_state():
     amplitudes = qelix.Simulator().statevector(c)
     assert all(math.isfinite(x) for pair in amplitudes for x in pair)
     assert sum(re * re + im * im for re, im in amplitudes) == pytest.approx(1.0, abs=1e-12)
+
+
+def test_gates_that_lost_unitarity_are_refused_and_ordinary_angles_are_not():
+    c = qelix.Circuit(1)
+    c.h(0)
+    c.u3(0, 1.0, 1e16, 1.0)  # phi + lambda rounds: the matrix is no longer unitary
+    message = r"^Simulation error: gate 'U3\(.*\)' is not unitary \(U\^dagger U is off the identity by 0\.\d+"
+    for sim in (qelix.Simulator(seed=1), qelix.Simulator(seed=1, backend="mps")):
+        for request in (lambda: sim.statevector(c), lambda: sim.probabilities(c), lambda: sim.run(c, 10)):
+            with pytest.raises(ValueError, match=message):
+                request()
+    fine = qelix.Circuit(1)
+    for k in range(200):
+        fine.u3(0, 1e5 / (k + 1), -1e5 / (k + 2), 3e4 + k)
+    assert sum(qelix.Simulator().probabilities(fine)) == pytest.approx(1.0, abs=1e-9)
 
 
 def test_nan_noise_probabilities_act_as_zero():

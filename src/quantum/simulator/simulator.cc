@@ -1,6 +1,8 @@
 #include "quantum/simulator/simulator.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <variant>
 
 #include "quantum/mps/route.h"
@@ -15,19 +17,53 @@ namespace {
 /// Counts per basis index are kept in a flat table up to this many states.
 constexpr std::size_t DENSE_COUNT_LIMIT = std::size_t{1} << 22;
 
-/// A gate whose matrix holds a NaN or an infinity (from a NaN or infinite angle) would
-/// fill the whole state with NaN, and sampling NaN probabilities picks the last basis
-/// state for every shot: such a circuit is refused before anything is simulated.
-Status check_finite_gates(const Circuit& circuit) {
+/// Largest |(U^dagger U - I)_jk| a gate may show. A matrix built from ordinary angles is
+/// off by a few rounding errors, about 1e-16; a gate that adds two angles (u3's phi +
+/// lambda) loses up to |angle| * 1.1e-16 to the rounding of that sum: angles of 10 rad
+/// stay 10^5 times below the bound, angles of 10^5 rad still ten times. Past it the state
+/// drifts off norm 1 by up to this much per gate, which counts and probabilities would show.
+constexpr double UNITARY_TOLERANCE = 1e-10;
+
+/// The largest entry of |U^dagger U - I| of a square row-major matrix.
+double unitarity_defect(const Gate& gate) {
+    const std::size_t d = std::size_t{1} << gate.num_qubits;
+    double worst = 0.0;
+    for (std::size_t j = 0; j < d; ++j)
+        for (std::size_t k = 0; k < d; ++k) {
+            Complex sum = j == k ? Complex(-1.0, 0.0) : Complex(0.0, 0.0);
+            for (std::size_t i = 0; i < d; ++i) sum += std::conj(gate.matrix[i * d + j]) * gate.matrix[i * d + k];
+            worst = std::max(worst, std::abs(sum));
+        }
+    return worst;
+}
+
+/// Refuses a gate whose matrix holds a NaN or an infinity (from a NaN or infinite angle),
+/// which would fill the whole state with NaN so that sampling picks the last basis state
+/// for every shot, or which is not unitary (a huge angle), which would leave the state off
+/// norm 1. Both are checked before anything is simulated, conditionals included.
+Status check_gate(const Gate& gate) {
+    for (const Complex& entry : gate.matrix)
+        if (!std::isfinite(entry.real()) || !std::isfinite(entry.imag()))
+            return std::unexpected(QuantumError::simulation("gate '" + gate.name + "' has a non-finite matrix entry"));
+    if (const double defect = unitarity_defect(gate); defect > UNITARY_TOLERANCE) {
+        char detail[160];
+        std::snprintf(detail, sizeof detail,
+                      "' is not unitary (U^dagger U is off the identity by %.3g, more than %g allows; huge "
+                      "angles lose their precision)",
+                      defect, UNITARY_TOLERANCE);
+        return std::unexpected(QuantumError::simulation("gate '" + gate.name + detail));
+    }
+    return {};
+}
+
+/// check_gate on every gate and conditional gate of the circuit, in order.
+Status check_gates(const Circuit& circuit) {
     for (const Instruction& instruction : circuit.instructions()) {
         const Gate* gate = nullptr;
         if (const auto* op = std::get_if<GateOp>(&instruction)) gate = &op->gate;
         if (const auto* op = std::get_if<ConditionalOp>(&instruction)) gate = &op->gate;
         if (gate == nullptr) continue;
-        for (const Complex& entry : gate->matrix)
-            if (!std::isfinite(entry.real()) || !std::isfinite(entry.imag()))
-                return std::unexpected(
-                    QuantumError::simulation("gate '" + gate->name + "' has a non-finite matrix entry"));
+        if (auto ok = check_gate(*gate); !ok) return ok;
     }
     return {};
 }
@@ -120,7 +156,7 @@ Result<QuantumResult> sample_counts(StateBuffer state, const KeyQubits& keys, st
 
 Result<QuantumResult> run(const SimulatorConfig& config, const Circuit& circuit, std::uint32_t shots) {
     if (shots == 0) return std::unexpected(QuantumError::invalid_shots(0));
-    if (auto ok = check_finite_gates(circuit); !ok) return std::unexpected(ok.error());
+    if (auto ok = check_gates(circuit); !ok) return std::unexpected(ok.error());
     if (auto bond = mps_bond_limit(config.backend, circuit)) return run_mps(config, circuit, shots, *bond);
     const bool noisy = !config.noise.is_ideal();
     if (noisy || needs_trajectories(circuit)) {
@@ -136,7 +172,7 @@ Result<StateBuffer> statevector(const SimulatorConfig& config, const Circuit& ci
     if (needs_trajectories(circuit))
         return std::unexpected(
             QuantumError::simulation("statevector is unavailable for circuits with mid-circuit measurements"));
-    if (auto ok = check_finite_gates(circuit); !ok) return std::unexpected(ok.error());
+    if (auto ok = check_gates(circuit); !ok) return std::unexpected(ok.error());
     if (auto bond = mps_bond_limit(config.backend, circuit)) return statevector_mps(circuit, *bond);
     auto state = StateBuffer::allocate(circuit.num_qubits());
     if (!state) return state;

@@ -205,3 +205,43 @@ TEST(SimulatorNonFinite, GatesWithNonFiniteEntriesAreRefusedBeforeSimulating) {
     ASSERT_FALSE(counts);
     EXPECT_EQ(counts.error().message(), "Simulation error: gate 'Rz(NaN)' has a non-finite matrix entry");
 }
+
+TEST(SimulatorUnitary, GatesThatAreNotUnitaryAreRefusedAndOrdinaryAnglesPass) {
+    // phi + lambda rounds at 1e16, so the last entry no longer fits the other three.
+    const Gate broken = gates::u3(1.0, 1e16, 1.0);
+    const std::string prefix = "Simulation error: gate '" + broken.name + "' is not unitary (U^dagger U is off";
+    Circuit c = Circuit::with_classical_bits(2, 1).value();
+    (void)c.h(0);
+    (void)c.append_gate(broken, {0});
+    Circuit conditional = Circuit::with_classical_bits(1, 1).value();
+    (void)conditional.append_conditional({0}, 1, broken, {0});
+    for (Backend backend : {Backend{}, Backend::mps(8), Backend::automatic()}) {
+        SimulatorConfig config = seeded(1);
+        config.backend = backend;
+        for (const auto& outcome : {run(config, c, 10), run(config, conditional, 10)}) {
+            ASSERT_FALSE(outcome);
+            EXPECT_EQ(outcome.error().message().rfind(prefix, 0), 0u) << outcome.error().message();
+        }
+        ASSERT_FALSE(statevector(config, c));
+        EXPECT_EQ(statevector(config, c).error().message().rfind(prefix, 0), 0u);
+    }
+    // Every standard gate at random angles up to 10^5 rad runs, with a normalised state.
+    SeededRng rng = SeededRng::from_seed_u64(5);
+    auto angle = [&] { return (rng.next_f64() * 2.0 - 1.0) * (rng.next_f64() < 0.5 ? 10.0 : 1e5); };
+    Circuit ordinary = Circuit::create(2).value();
+    for (int i = 0; i < 500; ++i) {
+        (void)ordinary.u3(0, angle(), angle(), angle());
+        (void)ordinary.rx(1, angle());
+        (void)ordinary.ry(0, angle());
+        (void)ordinary.rz(1, angle());
+        (void)ordinary.rzz(0, 1, angle());
+        (void)ordinary.crk(1, 0, static_cast<std::uint64_t>(i % 70));
+        (void)ordinary.sx(0);
+        (void)ordinary.cy(0, 1);
+    }
+    auto state = statevector(seeded(1), ordinary);
+    ASSERT_TRUE(state) << state.error().message();
+    double norm = 0.0;
+    for (std::size_t k = 0; k < 4; ++k) norm += std::norm(state->amplitudes()[k]);
+    EXPECT_NEAR(norm, 1.0, 1e-9);
+}
