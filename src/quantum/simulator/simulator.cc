@@ -157,7 +157,7 @@ Result<QuantumResult> sample_counts(StateBuffer state, const KeyQubits& keys, st
 Result<QuantumResult> run(const SimulatorConfig& config, const Circuit& circuit, std::uint32_t shots) {
     if (shots == 0) return std::unexpected(QuantumError::invalid_shots(0));
     if (auto ok = check_gates(circuit); !ok) return std::unexpected(ok.error());
-    if (auto bond = mps_bond_limit(config.backend, circuit)) return run_mps(config, circuit, shots, *bond);
+    if (auto bond = mps_bond_limit(config, circuit, Request::Counts)) return run_mps(config, circuit, shots, *bond);
     const bool noisy = !config.noise.is_ideal();
     if (noisy || needs_trajectories(circuit)) {
         SeededRng rng = make_rng(config);
@@ -173,7 +173,7 @@ Result<StateBuffer> statevector(const SimulatorConfig& config, const Circuit& ci
         return std::unexpected(
             QuantumError::simulation("statevector is unavailable for circuits with mid-circuit measurements"));
     if (auto ok = check_gates(circuit); !ok) return std::unexpected(ok.error());
-    if (auto bond = mps_bond_limit(config.backend, circuit)) return statevector_mps(circuit, *bond);
+    if (auto bond = mps_bond_limit(config, circuit, Request::DenseState)) return statevector_mps(circuit, *bond);
     auto state = StateBuffer::allocate(circuit.num_qubits());
     if (!state) return state;
     state->apply_circuit(circuit, use_parallel(config, circuit));

@@ -20,7 +20,8 @@ enum class BackendKind {
     StateVector,
     /// Always the matrix-product-state engine, with a bond limit.
     Mps,
-    /// State vector up to AUTO_MAX_STATEVECTOR_QUBITS qubits, matrix-product state above.
+    /// State vector up to AUTO_MAX_STATEVECTOR_QUBITS qubits, matrix-product state above
+    /// unless the chain cannot serve the request and the state vector fits in memory.
     Auto,
 };
 
