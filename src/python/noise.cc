@@ -1,3 +1,6 @@
+#include <string>
+#include <vector>
+
 #include "python/convert.h"
 #include "python/errors.h"
 #include "python/method.h"
@@ -21,6 +24,14 @@ int init(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
     return 0;
 }
 
+/// One RuntimeWarning listing what the constructor `name` did not take as given, if anything.
+void warn_adjustments(const char* name, const std::vector<std::string>& notes) {
+    if (notes.empty()) return;
+    std::string text = std::string("NoiseModel.") + name + ": ";
+    for (std::size_t i = 0; i < notes.size(); ++i) text += (i ? "; " : "") + notes[i];
+    if (PyErr_WarnEx(PyExc_RuntimeWarning, text.c_str(), 1) < 0) throw nb::python_error();
+}
+
 template <NoiseModel (*Profile)()>
 PyObject* profile(PyObject*, PyObject*) noexcept {
     return guarded([] { return new_noise_model(Profile()); });
@@ -32,7 +43,9 @@ PyObject* uniform(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
         auto a = params.bind(args, kwargs);
         double single = to_real(a[0], "single_qubit_error");
         double two = to_real(a[1], "two_qubit_error");
-        return new_noise_model(NoiseModel::uniform(single, two, to_real(a[2], "readout_error")));
+        double readout = to_real(a[2], "readout_error");
+        warn_adjustments("uniform", uniform_adjustments(single, two, readout));
+        return new_noise_model(NoiseModel::uniform(single, two, readout));
     });
 }
 
@@ -48,6 +61,7 @@ PyObject* from_hardware(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
         double f1 = to_real(a[3], "single_q_fidelity");
         double f2 = to_real(a[4], "two_q_fidelity");
         double fr = to_real(a[5], "readout_fidelity");
+        warn_adjustments("from_hardware", hardware_adjustments(t1, t2, gate_time, f1, f2, fr));
         return new_noise_model(NoiseModel::from_hardware(t1, t2, gate_time, f1, f2, fr));
     });
 }
@@ -57,6 +71,28 @@ PyObject* repr(PyObject* self) noexcept {
         PyNoiseModel& n = self_of<PyNoiseModel>(self);
         SharedBorrow read(n.borrow);
         return to_python_text(n.model.repr());
+    });
+}
+
+/// The four channel lists as a dict of lists of (kind name, probability) tuples.
+PyObject* channels(PyObject* self, void*) noexcept {
+    return guarded([&] {
+        PyNoiseModel& n = self_of<PyNoiseModel>(self);
+        SharedBorrow read(n.borrow);
+        nb::dict out;
+        auto add = [&](const char* key, const std::vector<NoiseChannel>& list) {
+            nb::list entries;
+            for (const NoiseChannel& channel : list) {
+                std::string_view kind = channel_kind_name(channel.kind);
+                entries.append(nb::make_tuple(nb::str(kind.data(), kind.size()), nb::float_(channel.probability)));
+            }
+            out[key] = entries;
+        };
+        add("single_qubit_channels", n.model.single_qubit_channels);
+        add("two_qubit_channels", n.model.two_qubit_channels);
+        add("measurement_channels", n.model.measurement_channels);
+        add("idle_channels", n.model.idle_channels);
+        return out.release().ptr();
     });
 }
 
@@ -80,9 +116,16 @@ PyMethodDef METHODS[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
+PyGetSetDef PROPERTIES[] = {
+    {"channels", channels, nullptr,
+     "The channel lists as {list name: [(kind, probability), ...]}, probabilities as stored.", nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
 PyType_Slot SLOTS[] = {
     {Py_tp_init, reinterpret_cast<void*>(init)},
     {Py_tp_methods, METHODS},
+    {Py_tp_getset, PROPERTIES},
     {Py_tp_repr, reinterpret_cast<void*>(repr)},
     {Py_tp_str, reinterpret_cast<void*>(repr)},
     {0, nullptr},

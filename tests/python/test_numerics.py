@@ -145,11 +145,13 @@ def test_gates_that_lost_unitarity_are_refused_and_ordinary_angles_are_not():
 
 def test_nan_noise_probabilities_act_as_zero():
     c = measured(layered(3))
-    nan_model = qelix.NoiseModel.uniform(NAN, NAN, NAN)
+    with pytest.warns(RuntimeWarning, match="kept as NaN"):
+        nan_model = qelix.NoiseModel.uniform(NAN, NAN, NAN)
     assert qelix.Simulator(seed=6, noise=nan_model).run(c, 500).counts == qelix.Simulator(seed=6).run(c, 500).counts
     # A NaN T1 stores AmplitudeDamping(NaN); it must behave as a damping of 0 (T1 = inf)
     # and never leave NaN amplitudes behind.
-    with_nan = qelix.NoiseModel.from_hardware(NAN, 80.0, 100.0, 0.999, 0.99, 0.98)
+    with pytest.warns(RuntimeWarning, match="t1_us=nan is kept as NaN"):
+        with_nan = qelix.NoiseModel.from_hardware(NAN, 80.0, 100.0, 0.999, 0.99, 0.98)
     with_inf = qelix.NoiseModel.from_hardware(INF, 80.0, 100.0, 0.999, 0.99, 0.98)
     mid = qelix.Circuit(3)
     mid.h(0)
@@ -161,7 +163,8 @@ def test_nan_noise_probabilities_act_as_zero():
         got = qelix.Simulator(seed=8, noise=with_nan).run(circuit, 400)
         assert got.counts == qelix.Simulator(seed=8, noise=with_inf).run(circuit, 400).counts
         assert sum(got.counts.values()) == 400
-    all_nan = qelix.NoiseModel.from_hardware(NAN, NAN, NAN, NAN, NAN, NAN)
+    with pytest.warns(RuntimeWarning, match="kept as NaN"):
+        all_nan = qelix.NoiseModel.from_hardware(NAN, NAN, NAN, NAN, NAN, NAN)
     assert qelix.Simulator(seed=2, noise=all_nan).run(c, 100).total_shots == 100
 
 
