@@ -134,15 +134,16 @@ def test_qaoa_named_graphs():
     assert qelix.qaoa_maxcut(graph="petersen") == qelix.qaoa_maxcut(graph="petersen_5")
 
 
-def test_qaoa_zero_iterations():
+def test_qaoa_zero_iterations_report_the_evaluated_start():
     r = qelix.qaoa_maxcut(max_iterations=0)
-    assert r["best_cost"] == -math.inf
-    assert r["cost"] == -math.inf
-    assert r["best_solution"] == "0000"
+    first = qelix.qaoa_maxcut(max_iterations=1)
     assert r["cost_history"] == []
-    assert r["optimal_gamma"] == [0.5, 0.5]
-    assert r["optimal_beta"] == [0.5, 0.5]
-    assert r["approximation_ratio"] == -math.inf
+    assert r["best_cost"] == r["cost"] == first["cost_history"][0]  # the same evaluation of the start
+    assert 0 < r["best_cost"] <= 4 and r["approximation_ratio"] == r["best_cost"] / 4
+    assert cut_of(r["best_solution"], SQUARE) <= 4 and r["solution"] == r["best_solution"]
+    assert r["optimal_gamma"] == r["optimal_beta"] == [0.5, 0.5]
+    with pytest.raises(ValueError, match="^Two-qubit gate requires different qubits, got 1 and 1$"):
+        qelix.qaoa_maxcut(edges=[(1, 1)], num_vertices=2, max_iterations=0)
 
 
 def test_qaoa_edge_lists():
