@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "quantum/statevector/memory.h"
+#include "core/propagate.h"
 
 namespace qelix {
 
@@ -56,7 +57,7 @@ class CutProbe {
                 trial_beta[i] = betas[i] + step * grad_beta[i];
             }
             auto trial = at(trial_gamma, trial_beta);
-            if (!trial) return std::unexpected(trial.error());
+            QELIX_TRY(trial);
             if (trial->expected_cut > current + MIN_INCREASE) {
                 gammas.swap(trial_gamma);
                 betas.swap(trial_beta);
@@ -70,7 +71,7 @@ class CutProbe {
     /// the plus side of each angle evaluated first.
     Status gradient(std::vector<double>& gammas, std::vector<double>& betas, std::vector<double>& grad_gamma,
                     std::vector<double>& grad_beta) {
-        if (auto ok = differentiate(gammas, gammas, betas, grad_gamma); !ok) return ok;
+        QELIX_TRY(differentiate(gammas, gammas, betas, grad_gamma));
         return differentiate(betas, gammas, betas, grad_beta);
     }
 
@@ -85,7 +86,7 @@ class CutProbe {
             angles[i] = theta - FD_OFFSET;
             auto minus = plus ? at(gammas, betas) : plus;
             angles[i] = theta;
-            if (!minus) return std::unexpected(minus.error());
+            QELIX_TRY(minus);
             out[i] = (plus->expected_cut - minus->expected_cut) / FD_DIVISOR;
         }
         return {};
@@ -101,12 +102,12 @@ class CutProbe {
 
 Result<QaoaResult> qaoa_maxcut(const Graph& graph, std::size_t p, std::size_t max_iterations, std::uint32_t shots,
                                const SimulatorConfig& config) {
-    if (p == 0) return std::unexpected(QuantumError::simulation("QAOA requires at least one layer"));
+    if (p == 0) return std::unexpected(QuantumError::invalid_argument("QAOA requires at least one layer"));
     if (graph.num_vertices > MAX_QAOA_VERTICES)
         return std::unexpected(QuantumError::too_many_qubits(graph.num_vertices, MAX_QAOA_VERTICES));
     if (!layers_fit(graph, p))
-        return std::unexpected(
-            QuantumError::simulation("QAOA with " + std::to_string(p) + " layers needs more memory than is available"));
+        return std::unexpected(QuantumError::memory_limit("QAOA with " + std::to_string(p) +
+                                                          " layers needs more memory than is available"));
 
     CutProbe probe(graph, shots, config);
     std::vector<double> gammas(p, INITIAL_ANGLE), betas(p, INITIAL_ANGLE);
@@ -120,23 +121,23 @@ Result<QaoaResult> qaoa_maxcut(const Graph& graph, std::size_t p, std::size_t ma
     if (max_iterations == 0) {
         // No iteration: the result is the starting angles, evaluated, rather than a cost of -inf.
         auto start = probe.at(gammas, betas);
-        if (!start) return std::unexpected(start.error());
+        QELIX_TRY(start);
         result.best_cost = start->expected_cut;
         result.best_solution = std::move(start->assignment);
     }
 
     for (std::size_t t = 0; t < max_iterations; ++t) {
         auto current = probe.at(gammas, betas);
-        if (!current) return std::unexpected(current.error());
+        QELIX_TRY(current);
         const double e = current->expected_cut;
         result.cost_history.push_back(e);
         if (e > result.best_cost || e != e) {
             result.best_cost = e;
             result.best_solution = std::move(current->assignment);
         }
-        if (auto ok = probe.gradient(gammas, betas, grad_gamma, grad_beta); !ok) return std::unexpected(ok.error());
+        QELIX_TRY(probe.gradient(gammas, betas, grad_gamma, grad_beta));
         auto accepted = probe.ascend(gammas, betas, grad_gamma, grad_beta, e);
-        if (!accepted) return std::unexpected(accepted.error());
+        QELIX_TRY(accepted);
         if (!*accepted) break;
         if ((*accepted)->expected_cut > result.best_cost) {
             result.best_cost = (*accepted)->expected_cut;
