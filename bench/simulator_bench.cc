@@ -93,7 +93,7 @@ void sampling_figure() {
         StateBuffer state = statevector(config, c).value();
         SeededRng rng = SeededRng::from_seed_u64(1);
         auto start = std::chrono::steady_clock::now();
-        QuantumResult r = sample_counts(std::move(state), measured_qubits(c), 1000000, rng).value();
+        QuantumResult r = sample_counts(std::move(state), key_qubits(c), 1000000, rng).value();
         time = std::min(time, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         if (r.total_shots != 1000000) std::printf("unexpected shot total\n");
     }

@@ -1,7 +1,6 @@
 """A tour of qelix: build circuits, draw them, simulate them with and without noise, exchange them
 as OpenQASM, run algorithms."""
 import math
-import sys
 
 import qelix
 
@@ -88,9 +87,7 @@ def main():
     print(repr(result), result.counts)
     print(f"P(00) = {result.probability('00')}, <Z0> = {result.expectation_z(0):+.3f}")
     print("amplitudes:", sim.statevector(bell))
-    # histogram() writes to the process's own standard output, past Python's buffer.
-    sys.stdout.flush()
-    result.histogram()
+    result.histogram()  # through sys.stdout, in order with print()
 
     section("The same pair on noisy superconducting hardware")
     noisy = qelix.Simulator(seed=7, noise=qelix.NoiseModel.ibm())
@@ -146,7 +143,7 @@ if(m==1) x flag[0];
     section("Variational eigensolver for hydrogen")
     vqe = qelix.vqe_hydrogen()
     history = vqe["energy_history"]
-    print(f"start energy  {history[0]:.4f} Ha (all-zero state)" if history else "no iterations")
+    print(f"start energy  {history[0]:.4f} Ha (Hartree-Fock state)" if history else "no iterations")
     print(f"final energy  {vqe['energy']:.4f} Ha after {vqe['iterations']} iterations "
           f"(converged: {vqe['converged']})")
     print(f"parameters    [{', '.join(f'{p:.4f}' for p in vqe['params'])}]")

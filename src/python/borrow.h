@@ -1,7 +1,13 @@
 #pragma once
 // Borrow flags on bound instances: an object passed both as `self` of a
 // mutating method and as one of its arguments is refused instead of being read
-// while it changes.
+// while it changes, and so is an `__init__` that would replace the value of an
+// object some running call still reads.
+#include <nanobind/nanobind.h>
+
+#include <new>
+#include <utility>
+
 #include "python/errors.h"
 
 namespace qelix::py {
@@ -18,7 +24,10 @@ class SharedBorrow {
         if (flag_.state < 0) raise(PyExc_RuntimeError, "Already mutably borrowed");
         ++flag_.state;
     }
-    ~SharedBorrow() { --flag_.state; }
+    /// Never drives the count below free, whatever happened to the flag meanwhile.
+    ~SharedBorrow() {
+        if (flag_.state > 0) --flag_.state;
+    }
     SharedBorrow(const SharedBorrow&) = delete;
     SharedBorrow& operator=(const SharedBorrow&) = delete;
 
@@ -33,12 +42,29 @@ class ExclusiveBorrow {
         if (flag_.state != 0) raise(PyExc_RuntimeError, "Already borrowed");
         flag_.state = -1;
     }
-    ~ExclusiveBorrow() { flag_.state = 0; }
+    /// Frees only its own exclusive hold, never shared borrows taken by others.
+    ~ExclusiveBorrow() {
+        if (flag_.state < 0) flag_.state = 0;
+    }
     ExclusiveBorrow(const ExclusiveBorrow&) = delete;
     ExclusiveBorrow& operator=(const ExclusiveBorrow&) = delete;
 
    private:
     BorrowFlag& flag_;
 };
+
+/// `__init__` of bound class T (which has a `borrow` member): gives the instance `value`.
+/// Calling it again on an object that a running call borrows (say from an argument's
+/// `__index__`) raises "Already borrowed" and leaves the object as it was, since
+/// destroying it would pull the data from under that call and reset its borrow.
+template <class T>
+void reinitialise(PyObject* self, T value) {
+    if (nb::inst_ready(self)) {
+        if (nb::inst_ptr<T>(self)->borrow.state != 0) raise(PyExc_RuntimeError, "Already borrowed");
+        nb::inst_destruct(self);
+    }
+    new (nb::inst_ptr<T>(self)) T(std::move(value));
+    nb::inst_mark_ready(self);
+}
 
 }  // namespace qelix::py

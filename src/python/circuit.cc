@@ -232,9 +232,7 @@ int init(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
     PyObject* ok = guarded([&] {
         Args a = CIRCUIT.bind(args, kwargs);
         Circuit circuit = unwrap(Circuit::create(a.index(0)));
-        if (nb::inst_ready(self)) nb::inst_destruct(self);
-        new (nb::inst_ptr<PyCircuit>(self)) PyCircuit{std::move(circuit), {}};
-        nb::inst_mark_ready(self);
+        reinitialise(self, PyCircuit{std::move(circuit), {}});
         return none();
     });
     if (!ok) return -1;

@@ -11,6 +11,18 @@ namespace {
 
 std::string type_of(nb::handle value) { return nb::type_name(value.type()).c_str(); }
 
+/// A NumPy boolean scalar: type `bool` (`bool_` before NumPy 2) of module `numpy`. Read
+/// from the type's attributes, so NumPy need not be imported.
+bool is_numpy_bool(nb::handle value) {
+    nb::handle type = value.type();
+    nb::object module = nb::getattr(type, "__module__", nb::none());
+    nb::object name = nb::getattr(type, "__name__", nb::none());
+    if (!nb::isinstance<nb::str>(module) || !nb::isinstance<nb::str>(name)) return false;
+    const std::string_view type_name = nb::borrow<nb::str>(name).c_str();
+    return std::string_view(nb::borrow<nb::str>(module).c_str()) == "numpy" &&
+           (type_name == "bool" || type_name == "bool_");
+}
+
 /// True when the pending Python error is a TypeError (which then gets cleared).
 bool take_type_error() {
     if (!PyErr_ExceptionMatches(PyExc_TypeError)) return false;
@@ -34,6 +46,11 @@ void for_each_item(nb::handle value, const char* name, F&& item) {
 }
 
 }  // namespace
+
+void require_initialised(nb::handle instance) {
+    if (!nb::inst_ready(instance))
+        raise(PyExc_RuntimeError, "object is not initialised (missing super().__init__ call?)");
+}
 
 void raise_argument_type_error(const char* name, std::string_view detail) {
     raise(PyExc_TypeError, "argument '" + std::string(name) + "': " + std::string(detail));
@@ -76,9 +93,12 @@ double to_real(nb::handle value, const char* name) {
 bool to_flag(nb::handle value, const char* name) {
     if (value.is(Py_True)) return true;
     if (value.is(Py_False)) return false;
-    std::string type = type_of(value);
-    if (type == "numpy.bool" || type == "numpy.bool_") return PyObject_IsTrue(value.ptr()) == 1;
-    raise_argument_type_error(name, "'" + type + "' object cannot be converted to 'PyBool'");
+    if (is_numpy_bool(value)) {
+        int truth = PyObject_IsTrue(value.ptr());
+        if (truth < 0) throw nb::python_error();
+        return truth == 1;
+    }
+    raise_argument_type_error(name, "'" + type_of(value) + "' object cannot be converted to 'PyBool'");
 }
 
 std::string_view to_text(nb::handle value, const char* name) {

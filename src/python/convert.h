@@ -15,6 +15,10 @@ namespace qelix::py {
 
 namespace nb = nanobind;
 
+/// Refuses an instance whose `__init__` never ran (`Circuit.__new__(Circuit)`, or a
+/// subclass that skips `super().__init__()`): its C++ value does not exist yet.
+void require_initialised(nb::handle instance);
+
 /// Raises TypeError "argument '{name}': {detail}".
 [[noreturn]] void raise_argument_type_error(const char* name, std::string_view detail);
 
@@ -47,7 +51,7 @@ inline PyObject* to_python_text(std::string_view s) {
 /// A new list of Python floats.
 nb::list float_list(std::span<const double> values);
 
-/// An instance of the bound class T (or a Python subclass of it).
+/// An initialised instance of the bound class T (or of a Python subclass of it).
 template <class T>
 T& to_instance(nb::handle value, const char* name) {
     if (!nb::isinstance<T>(value)) {
@@ -56,6 +60,7 @@ T& to_instance(nb::handle value, const char* name) {
                              "'";
         raise_argument_type_error(name, detail);
     }
+    require_initialised(value);
     return *nb::inst_ptr<T>(value);
 }
 

@@ -16,6 +16,8 @@
 
 #include "python/convert.h"
 
+#include "python/convert.h"
+
 namespace qelix::py {
 
 namespace nb = nanobind;
@@ -142,10 +144,7 @@ class Signature {
 /// The C++ value inside an initialised instance of bound class T.
 template <class T>
 T& self_of(PyObject* self) {
-    if (!nb::inst_ready(self)) {
-        PyErr_SetString(PyExc_RuntimeError, "object is not initialised (missing super().__init__ call?)");
-        throw nb::python_error();
-    }
+    require_initialised(self);
     return *nb::inst_ptr<T>(self);
 }
 

@@ -1,3 +1,6 @@
+#include <string>
+#include <vector>
+
 #include "python/convert.h"
 #include "python/errors.h"
 #include "python/method.h"
@@ -23,14 +26,20 @@ const Signature FROM_HARDWARE("from_hardware",
 int init(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
     PyObject* ok = guarded([&] {
         NOISE_MODEL.bind(args, kwargs);
-        if (nb::inst_ready(self)) nb::inst_destruct(self);
-        new (nb::inst_ptr<PyNoiseModel>(self)) PyNoiseModel{NoiseModel::ideal(), {}};
-        nb::inst_mark_ready(self);
+        reinitialise(self, PyNoiseModel{NoiseModel::ideal(), {}});
         Py_RETURN_NONE;
     });
     if (!ok) return -1;
     Py_DECREF(ok);
     return 0;
+}
+
+/// One RuntimeWarning listing what the constructor `name` did not take as given, if anything.
+void warn_adjustments(const char* name, const std::vector<std::string>& notes) {
+    if (notes.empty()) return;
+    std::string text = std::string("NoiseModel.") + name + ": ";
+    for (std::size_t i = 0; i < notes.size(); ++i) text += (i ? "; " : "") + notes[i];
+    if (PyErr_WarnEx(PyExc_RuntimeWarning, text.c_str(), 1) < 0) throw nb::python_error();
 }
 
 template <NoiseModel (*Profile)()>
@@ -43,7 +52,9 @@ PyObject* uniform(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
         Args a = UNIFORM.bind(args, kwargs);
         double single = a.real(0);
         double two = a.real(1);
-        return new_noise_model(NoiseModel::uniform(single, two, a.real(2)));
+        double readout = a.real(2);
+        warn_adjustments("uniform", uniform_adjustments(single, two, readout));
+        return new_noise_model(NoiseModel::uniform(single, two, readout));
     });
 }
 
@@ -56,6 +67,7 @@ PyObject* from_hardware(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
         double f1 = a.real(3);
         double f2 = a.real(4);
         double fr = a.real(5);
+        warn_adjustments("from_hardware", hardware_adjustments(t1, t2, gate_time, f1, f2, fr));
         return new_noise_model(NoiseModel::from_hardware(t1, t2, gate_time, f1, f2, fr));
     });
 }
@@ -65,6 +77,28 @@ PyObject* repr(PyObject* self) noexcept {
         PyNoiseModel& n = self_of<PyNoiseModel>(self);
         SharedBorrow read(n.borrow);
         return to_python_text(n.model.repr());
+    });
+}
+
+/// The four channel lists as a dict of lists of (kind name, probability) tuples.
+PyObject* channels(PyObject* self, void*) noexcept {
+    return guarded([&] {
+        PyNoiseModel& n = self_of<PyNoiseModel>(self);
+        SharedBorrow read(n.borrow);
+        nb::dict out;
+        auto add = [&](const char* key, const std::vector<NoiseChannel>& list) {
+            nb::list entries;
+            for (const NoiseChannel& channel : list) {
+                std::string_view kind = channel_kind_name(channel.kind);
+                entries.append(nb::make_tuple(nb::str(kind.data(), kind.size()), nb::float_(channel.probability)));
+            }
+            out[key] = entries;
+        };
+        add("single_qubit_channels", n.model.single_qubit_channels);
+        add("two_qubit_channels", n.model.two_qubit_channels);
+        add("measurement_channels", n.model.measurement_channels);
+        add("idle_channels", n.model.idle_channels);
+        return out.release().ptr();
     });
 }
 
@@ -79,9 +113,16 @@ PyMethodDef METHODS[] = {
     static_method(FROM_HARDWARE.def(from_hardware)),       {nullptr, nullptr, 0, nullptr},
 };
 
+PyGetSetDef PROPERTIES[] = {
+    {"channels", channels, nullptr,
+     "The channel lists as {list name: [(kind, probability), ...]}, probabilities as stored.", nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
 PyType_Slot SLOTS[] = {
     {Py_tp_init, reinterpret_cast<void*>(init)},
     {Py_tp_methods, METHODS},
+    {Py_tp_getset, PROPERTIES},
     {Py_tp_repr, reinterpret_cast<void*>(repr)},
     {Py_tp_str, reinterpret_cast<void*>(repr)},
     {0, nullptr},

@@ -63,9 +63,16 @@ PyObject* histogram_data(PyObject* self, PyObject*) noexcept {
     });
 }
 
+/// Prints through Python's sys.stdout (so redirection, Jupyter and the order of Python's
+/// own prints all hold) and flushes it; nothing when sys.stdout is None.
 PyObject* histogram(PyObject* self, PyObject*) noexcept {
     return query(self, [](const QuantumResult& r) {
-        r.histogram();
+        std::string text = r.histogram_text();
+        nb::handle out = PySys_GetObject("stdout");  // borrowed
+        if (out.is_valid() && !out.is_none()) {
+            out.attr("write")(nb::str(text.data(), text.size()));
+            out.attr("flush")();
+        }
         Py_RETURN_NONE;
     });
 }

@@ -79,9 +79,7 @@ int init(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
         }
         config.parallel = a[2].is_valid() ? a.get(2, to_flag) : true;
         config.backend = to_backend(a, 3, 4);
-        if (nb::inst_ready(self)) nb::inst_destruct(self);
-        new (nb::inst_ptr<PySimulator>(self)) PySimulator{std::move(config), {}};
-        nb::inst_mark_ready(self);
+        reinitialise(self, PySimulator{std::move(config), {}});
         Py_RETURN_NONE;
     });
     if (!ok) return -1;

@@ -1,4 +1,6 @@
 // vqe_hydrogen: the variational eigensolver on the two-qubit hydrogen Hamiltonian.
+#include <numbers>
+
 #include "python/algorithms.h"
 #include "python/convert.h"
 #include "python/errors.h"
@@ -10,6 +12,11 @@ namespace qelix::py {
 namespace {
 
 constexpr std::size_t DEFAULT_MAX_ITERATIONS = 30;
+/// The start [0, pi] prepares the Hartree-Fock reference of the hydrogen Hamiltonian,
+/// |q0 = 0, q1 = 1>, its lowest diagonal entry. [0, 0] would be a stationary point in
+/// theta_1 (both finite differences equal by symmetry), from which descent only finds
+/// the excited level at -1.2445 Ha.
+constexpr double HARTREE_FOCK_THETA_1 = std::numbers::pi;
 constexpr std::uint32_t DEFAULT_SHOTS = 1000;
 
 const Signature VQE_HYDROGEN("vqe_hydrogen", {{"max_iterations", "30"}, {"shots", "1000"}, {"seed", "None"}});
@@ -24,7 +31,8 @@ PyObject* vqe_hydrogen(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
                                      .noise = NoiseModel::ideal(),
                                      .parallel = true};
 
-        VqeResult r = unwrap(run_vqe(h2_hamiltonian(), Ansatz::ry_chain(), {0.0, 0.0}, max_iterations, shots, config));
+        VqeResult r = unwrap(
+            run_vqe(h2_hamiltonian(), Ansatz::ry_chain(), {0.0, HARTREE_FOCK_THETA_1}, max_iterations, shots, config));
         nb::dict out;
         out["energy"] = nb::float_(r.energy);
         out["optimal_params"] = float_list(r.optimal_params);

@@ -47,7 +47,9 @@ def test_zero_precision_bits():
 
 
 def test_shots_and_seed():
-    assert qelix.phase_estimation("s", shots=0)["counts"] == {2: 0}
+    with pytest.raises(ValueError, match="^Shot count must be greater than zero, got 0$"):
+        qelix.phase_estimation("s", shots=0)
+    assert qelix.phase_estimation("s", shots=1)["counts"] == {2: 1}
     assert qelix.phase_estimation("t", shots=7, seed=1) == qelix.phase_estimation("t", shots=7, seed=2)
     assert qelix.phase_estimation("s", None, None, None, None)["counts"] == {2: 1024}
     with pytest.raises(OverflowError):

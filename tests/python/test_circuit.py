@@ -148,6 +148,26 @@ def test_append_and_compose_renumber_measurements():
     assert c.draw().splitlines()[2].startswith("q2: ---@---")
 
 
+def test_copied_feed_forward_reads_its_own_measurements():
+    sub = qelix.parse_qasm(
+        'OPENQASM 2.0;\ninclude "qelib1.inc";\nqreg q[2];\ncreg c[1];\n'
+        "h q[0];\nmeasure q[0] -> c[0];\nif(c==1) x q[1];"
+    )
+    sim = qelix.Simulator(seed=4)
+    alone = qelix.Circuit(2)
+    alone.append(sub)
+    alone.measure(1)
+    assert set(sim.run(alone, 200).counts) == {"00", "11"}
+    for copy_into in (lambda host: host.append(sub), lambda host: host.compose(sub, [0, 1])):
+        host = qelix.Circuit(2)
+        host.x(0)
+        host.measure(0)  # bit 0 holds 1 before the copy
+        copy_into(host)
+        host.measure(1)
+        assert host.num_classical_bits == 3
+        assert set(sim.run(host, 200).counts) == {"100", "111"}  # X fires exactly when h gave 1
+
+
 def test_subclasses_work_and_uninitialised_ones_are_refused():
     class Named(qelix.Circuit):
         pass

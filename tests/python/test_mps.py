@@ -104,8 +104,6 @@ def test_errors():
         mps.run(mid)
     with pytest.raises(ValueError, match="^Simulation error: MPS backend requires max_bond_dim >= 1$"):
         qelix.Simulator(backend="mps", max_bond_dim=0).run(ghz(2))
-    with pytest.raises(ValueError, match=r"^Circuit exceeds maximum qubit count \(21 > 20\)$"):
-        qelix.Simulator(backend="auto").statevector(qelix.Circuit(21))
     with pytest.raises(ValueError, match=r"^Circuit exceeds maximum qubit count \(30 > 20\)$"):
         mps.probabilities(ghz(30, measure=False))
     with pytest.raises(ValueError, match="^Simulation error: statevector is unavailable when noise is enabled$"):
@@ -118,3 +116,21 @@ def test_auto_keeps_small_circuits_on_the_state_vector():
     wide = qelix.Circuit(21)
     wide.x(20)
     assert qelix.Simulator(backend="auto").run(wide, 3).counts == {"0" * 20 + "1": 3}
+
+
+def test_auto_takes_the_state_vector_where_the_chain_cannot_serve():
+    auto, plain = qelix.Simulator(seed=2, backend="auto"), qelix.Simulator(seed=2)
+    wide = qelix.Circuit(22)
+    wide.x(21)
+    assert auto.statevector_array(wide)[1 << 21] == 1  # a dense state of more than 20 qubits
+    assert auto.probabilities(wide) == plain.probabilities(wide)
+    mid = qelix.Circuit(22)
+    mid.h(0)
+    mid.measure(0)
+    mid.cx(0, 1)  # a gate after a measurement
+    mid.measure(1)
+    assert auto.run(mid, 20).counts == plain.run(mid, 20).counts
+    wide.measure_all()
+    noise = qelix.NoiseModel.uniform(0.01, 0.0, 0.01)
+    got = qelix.Simulator(seed=2, noise=noise, backend="auto").run(wide, 5).counts
+    assert got == qelix.Simulator(seed=2, noise=noise).run(wide, 5).counts

@@ -2,7 +2,8 @@
 
 Seeded results repeat bit for bit with and without the worker pool and in another process.
 A gate with a NaN or infinite angle may be built, drawn and written as QASM, but simulating
-it is refused: its matrix would silently turn the whole state into NaN. NaN noise
+it is refused: its matrix would silently turn the whole state into NaN. So is a gate whose
+matrix stopped being unitary (an angle so large that adding two of them rounds). NaN noise
 probabilities act as 0 (a channel that never fires).
 """
 import math
@@ -127,13 +128,30 @@ def test_huge_finite_angles_keep_a_normalised_state():
     assert sum(re * re + im * im for re, im in amplitudes) == pytest.approx(1.0, abs=1e-12)
 
 
+def test_gates_that_lost_unitarity_are_refused_and_ordinary_angles_are_not():
+    c = qelix.Circuit(1)
+    c.h(0)
+    c.u3(0, 1.0, 1e16, 1.0)  # phi + lambda rounds: the matrix is no longer unitary
+    message = r"^Simulation error: gate 'U3\(.*\)' is not unitary \(U\^dagger U is off the identity by 0\.\d+"
+    for sim in (qelix.Simulator(seed=1), qelix.Simulator(seed=1, backend="mps")):
+        for request in (lambda: sim.statevector(c), lambda: sim.probabilities(c), lambda: sim.run(c, 10)):
+            with pytest.raises(ValueError, match=message):
+                request()
+    fine = qelix.Circuit(1)
+    for k in range(200):
+        fine.u3(0, 1e5 / (k + 1), -1e5 / (k + 2), 3e4 + k)
+    assert sum(qelix.Simulator().probabilities(fine)) == pytest.approx(1.0, abs=1e-9)
+
+
 def test_nan_noise_probabilities_act_as_zero():
     c = measured(layered(3))
-    nan_model = qelix.NoiseModel.uniform(NAN, NAN, NAN)
+    with pytest.warns(RuntimeWarning, match="kept as NaN"):
+        nan_model = qelix.NoiseModel.uniform(NAN, NAN, NAN)
     assert qelix.Simulator(seed=6, noise=nan_model).run(c, 500).counts == qelix.Simulator(seed=6).run(c, 500).counts
     # A NaN T1 stores AmplitudeDamping(NaN); it must behave as a damping of 0 (T1 = inf)
     # and never leave NaN amplitudes behind.
-    with_nan = qelix.NoiseModel.from_hardware(NAN, 80.0, 100.0, 0.999, 0.99, 0.98)
+    with pytest.warns(RuntimeWarning, match="t1_us=nan is kept as NaN"):
+        with_nan = qelix.NoiseModel.from_hardware(NAN, 80.0, 100.0, 0.999, 0.99, 0.98)
     with_inf = qelix.NoiseModel.from_hardware(INF, 80.0, 100.0, 0.999, 0.99, 0.98)
     mid = qelix.Circuit(3)
     mid.h(0)
@@ -145,7 +163,8 @@ def test_nan_noise_probabilities_act_as_zero():
         got = qelix.Simulator(seed=8, noise=with_nan).run(circuit, 400)
         assert got.counts == qelix.Simulator(seed=8, noise=with_inf).run(circuit, 400).counts
         assert sum(got.counts.values()) == 400
-    all_nan = qelix.NoiseModel.from_hardware(NAN, NAN, NAN, NAN, NAN, NAN)
+    with pytest.warns(RuntimeWarning, match="kept as NaN"):
+        all_nan = qelix.NoiseModel.from_hardware(NAN, NAN, NAN, NAN, NAN, NAN)
     assert qelix.Simulator(seed=2, noise=all_nan).run(c, 100).total_shots == 100
 
 

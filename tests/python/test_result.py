@@ -1,5 +1,5 @@
+import contextlib
 import io
-import sys
 
 import pytest
 
@@ -67,16 +67,23 @@ def test_rows_and_text_forms(result):
     assert lines[1] == f"  |{state}> : {count} ({p * 100:.1f}%)"
 
 
-def test_histogram_writes_to_the_process_stdout(result, capfd, monkeypatch):
-    fake = io.StringIO()
-    monkeypatch.setattr(sys, "stdout", fake)
-    assert result.histogram() is None
-    out = capfd.readouterr().out
-    assert fake.getvalue() == ""
-    lines = out.splitlines()
-    assert lines[0] == "Results (100 shots, 2 qubits):"
-    assert lines[1].endswith(" " + "#" * 30)
-    assert len(lines) == 3
+def test_histogram_writes_through_python_stdout_in_order(result, capfd):
+    buffer = io.StringIO()
+    with contextlib.redirect_stdout(buffer):
+        print("before")
+        assert result.histogram() is None
+        print("after")
+    lines = buffer.getvalue().splitlines()
+    assert lines[0] == "before" and lines[-1] == "after"
+    assert lines[1] == "Results (100 shots, 2 qubits):"
+    assert lines[2].endswith(" " + "#" * 30)
+    assert len(lines) == 5
+    assert capfd.readouterr().out == ""  # nothing bypassed sys.stdout
+    # The same text as the process-level stream would have shown, flushed; no stdout, no output.
+    result.histogram()
+    assert capfd.readouterr().out == buffer.getvalue()[len("before\n"):-len("after\n")]
+    with contextlib.redirect_stdout(None):
+        assert result.histogram() is None
 
 
 def test_empty_register_result():

@@ -72,6 +72,27 @@ def test_seeded_runs_repeat_and_keys_follow_measurements():
     assert sim.run(only_two, 10).counts == {"1": 10}
 
 
+def test_keys_are_the_classical_register_whichever_route_runs():
+    def key(build, route):
+        c = qelix.Circuit(2)
+        c.x(0)
+        build(c)
+        if route == "trajectory":
+            c.z(1)
+        sim = qelix.Simulator(seed=1, backend="mps") if route == "mps" else qelix.Simulator(seed=1)
+        (only,) = sim.run(c, 20).counts
+        return only
+
+    cases = [
+        (lambda c: c.measure_into(0, 2), "001"),
+        (lambda c: (c.measure_into(0, 1), c.measure_into(1, 0)), "01"),
+        (lambda c: (c.measure(1), c.measure(0)), "01"),
+        (lambda c: c.measure_all(), "10"),
+    ]
+    for build, expected in cases:
+        assert {key(build, route) for route in ("fast", "trajectory", "mps")} == {expected}
+
+
 def test_shot_count_conversion():
     sim = qelix.Simulator(seed=1)
     with pytest.raises(ValueError, match=r"^Shot count must be greater than zero, got 0$"):

@@ -22,15 +22,13 @@ constexpr std::uint64_t ANGLE_VECTORS = 8;
 /// A generous figure for one circuit instruction with its matrix and target list.
 constexpr std::uint64_t INSTRUCTION_BYTES = sizeof(Instruction) + 320;
 
-/// Whether p layers of angles, and of circuit when anything is evaluated, fit in memory.
-bool layers_fit(const Graph& graph, std::size_t p, std::size_t max_iterations) {
+/// Whether p layers of angles and of circuit fit in memory.
+bool layers_fit(const Graph& graph, std::size_t p) {
     std::uint64_t per_layer = ANGLE_VECTORS * sizeof(double);
-    if (max_iterations > 0) {
-        const std::uint64_t gates = 3 * std::uint64_t{graph.edges.size()} + graph.num_vertices;
-        std::uint64_t circuit = 0;
-        if (__builtin_mul_overflow(gates, INSTRUCTION_BYTES, &circuit)) return false;
-        if (__builtin_add_overflow(per_layer, circuit, &per_layer)) return false;
-    }
+    const std::uint64_t gates = 3 * std::uint64_t{graph.edges.size()} + graph.num_vertices;
+    std::uint64_t circuit = 0;
+    if (__builtin_mul_overflow(gates, INSTRUCTION_BYTES, &circuit)) return false;
+    if (__builtin_add_overflow(per_layer, circuit, &per_layer)) return false;
     std::uint64_t total = 0;
     if (__builtin_mul_overflow(per_layer, std::uint64_t{p}, &total)) return false;
     return can_provide(total);
@@ -44,6 +42,29 @@ class CutProbe {
 
     Result<QaoaEvaluation> at(std::span<const double> gammas, std::span<const double> betas) {
         return qaoa_evaluate(graph_, gammas, betas, shots_, workspace_, cuts_);
+    }
+
+    /// The first trial step along the gradient that raises the expected cut above `current`
+    /// by more than MIN_INCREASE, its angles moved into `gammas` and `betas`; nothing when
+    /// no step does.
+    Result<std::optional<QaoaEvaluation>> ascend(std::vector<double>& gammas, std::vector<double>& betas,
+                                                 const std::vector<double>& grad_gamma,
+                                                 const std::vector<double>& grad_beta, double current) {
+        std::vector<double> trial_gamma(gammas.size()), trial_beta(betas.size());
+        for (double step : TRIAL_STEPS) {
+            for (std::size_t i = 0; i < gammas.size(); ++i) {
+                trial_gamma[i] = gammas[i] + step * grad_gamma[i];
+                trial_beta[i] = betas[i] + step * grad_beta[i];
+            }
+            auto trial = at(trial_gamma, trial_beta);
+            QELIX_TRY(trial);
+            if (trial->expected_cut > current + MIN_INCREASE) {
+                gammas.swap(trial_gamma);
+                betas.swap(trial_beta);
+                return std::optional<QaoaEvaluation>(std::move(*trial));
+            }
+        }
+        return std::optional<QaoaEvaluation>();
     }
 
     /// Central differences of the expected cut, every gamma first and then every beta,
@@ -84,19 +105,26 @@ Result<QaoaResult> qaoa_maxcut(const Graph& graph, std::size_t p, std::size_t ma
     if (p == 0) return std::unexpected(QuantumError::invalid_argument("QAOA requires at least one layer"));
     if (graph.num_vertices > MAX_QAOA_VERTICES)
         return std::unexpected(QuantumError::too_many_qubits(graph.num_vertices, MAX_QAOA_VERTICES));
-    if (!layers_fit(graph, p, max_iterations))
+    if (!layers_fit(graph, p))
         return std::unexpected(QuantumError::memory_limit("QAOA with " + std::to_string(p) +
                                                           " layers needs more memory than is available"));
 
     CutProbe probe(graph, shots, config);
     std::vector<double> gammas(p, INITIAL_ANGLE), betas(p, INITIAL_ANGLE);
-    std::vector<double> grad_gamma(p), grad_beta(p), trial_gamma(p), trial_beta(p);
+    std::vector<double> grad_gamma(p), grad_beta(p);
     QaoaResult result{.approximation_ratio = std::nullopt,
                       .best_solution = Assignment(graph.num_vertices),
                       .optimal_gamma = {},
                       .optimal_beta = {},
                       .cost_history = {},
                       .best_cost = -std::numeric_limits<double>::infinity()};
+    if (max_iterations == 0) {
+        // No iteration: the result is the starting angles, evaluated, rather than a cost of -inf.
+        auto start = probe.at(gammas, betas);
+        QELIX_TRY(start);
+        result.best_cost = start->expected_cut;
+        result.best_solution = std::move(start->assignment);
+    }
 
     for (std::size_t t = 0; t < max_iterations; ++t) {
         auto current = probe.at(gammas, betas);
@@ -108,27 +136,13 @@ Result<QaoaResult> qaoa_maxcut(const Graph& graph, std::size_t p, std::size_t ma
             result.best_solution = std::move(current->assignment);
         }
         QELIX_TRY(probe.gradient(gammas, betas, grad_gamma, grad_beta));
-
-        bool accepted = false;
-        for (double step : TRIAL_STEPS) {
-            for (std::size_t i = 0; i < p; ++i) {
-                trial_gamma[i] = gammas[i] + step * grad_gamma[i];
-                trial_beta[i] = betas[i] + step * grad_beta[i];
-            }
-            auto trial = probe.at(trial_gamma, trial_beta);
-            QELIX_TRY(trial);
-            if (trial->expected_cut > e + MIN_INCREASE) {
-                gammas.swap(trial_gamma);
-                betas.swap(trial_beta);
-                if (trial->expected_cut > result.best_cost) {
-                    result.best_cost = trial->expected_cut;
-                    result.best_solution = std::move(trial->assignment);
-                }
-                accepted = true;
-                break;
-            }
+        auto accepted = probe.ascend(gammas, betas, grad_gamma, grad_beta, e);
+        QELIX_TRY(accepted);
+        if (!*accepted) break;
+        if ((*accepted)->expected_cut > result.best_cost) {
+            result.best_cost = (*accepted)->expected_cut;
+            result.best_solution = std::move((*accepted)->assignment);
         }
-        if (!accepted) break;
     }
 
     const double optimum = max_cut_brute_force(graph);

@@ -99,18 +99,23 @@ TEST(QaoaEvaluate, SampledEstimate) {
     EXPECT_TRUE(qaoa_evaluate(g, gammas, betas, 0, barely_noisy(5)));
 }
 
-TEST(QaoaMaxcut, ZeroIterations) {
+TEST(QaoaMaxcut, ZeroIterationsReportTheEvaluatedStart) {
     auto r = qaoa_maxcut(square(), 2, 0, 1000, ideal());
     ASSERT_TRUE(r);
-    EXPECT_EQ(r->best_cost, -INF);
-    EXPECT_EQ(r->best_solution, Assignment(4, false));
+    const std::vector<double> start{0.5, 0.5};
+    auto evaluated = qaoa_evaluate(square(), start, start, 1000, ideal());
+    ASSERT_TRUE(evaluated);
+    EXPECT_EQ(r->best_cost, evaluated->expected_cut);
+    EXPECT_EQ(r->best_solution, evaluated->assignment);
     EXPECT_TRUE(r->cost_history.empty());
-    EXPECT_EQ(r->optimal_gamma, (std::vector<double>{0.5, 0.5}));
-    EXPECT_EQ(r->optimal_beta, (std::vector<double>{0.5, 0.5}));
+    EXPECT_EQ(r->optimal_gamma, start);
+    EXPECT_EQ(r->optimal_beta, start);
     ASSERT_TRUE(r->approximation_ratio);
-    EXPECT_EQ(*r->approximation_ratio, -INF);
-    // Nothing is evaluated, so a graph the circuit builder would refuse still passes.
-    EXPECT_TRUE(qaoa_maxcut(Graph{{{0, 0, 1.0}}, 2}, 1, 0, 1, ideal()));
+    EXPECT_EQ(*r->approximation_ratio, r->best_cost / 4.0);
+    // The one evaluation iteration 0 would also make: no different from a first history entry.
+    EXPECT_EQ(qaoa_maxcut(square(), 2, 1, 1000, ideal())->cost_history.front(), r->best_cost);
+    // It is a real evaluation, so a graph the circuit builder refuses fails here too.
+    EXPECT_EQ(qaoa_maxcut(Graph{{{0, 0, 1.0}}, 2}, 1, 0, 1, ideal()).error(), QuantumError::duplicate_qubit(0, 0));
 }
 
 TEST(QaoaMaxcut, SquareInvariants) {

@@ -68,6 +68,8 @@ Result<Complex> eigenvalue(const Gate& gate, Complex alpha, Complex beta) {
 Result<PhaseEstimationResult> phase_estimation(const Gate& unitary, const EigenstatePreparation& preparation,
                                                std::size_t precision_bits, std::uint32_t shots,
                                                const SimulatorConfig& config) {
+    // No shot would be counted, so no register value would be measured: refused as run() does.
+    if (shots == 0) return std::unexpected(QuantumError::invalid_shots(0));
     if (precision_bits == 0)
         return std::unexpected(QuantumError::invalid_argument("QPE requires at least one precision qubit"));
     if (unitary.num_qubits != 1)

@@ -42,6 +42,7 @@ Result<Complex> eigenvalue(const Gate& gate, Complex alpha, Complex beta);
 /// Prepares the eigenstate on the target qubit of a (precision_bits + 1)-qubit
 /// circuit, reads its amplitudes from the state vector, and rounds the eigenphase
 /// to precision_bits binary digits. Deterministic: every shot gives the same value.
+/// Zero shots are refused first with InvalidShots, as by run().
 Result<PhaseEstimationResult> phase_estimation(const Gate& unitary, const EigenstatePreparation& preparation,
                                                std::size_t precision_bits, std::uint32_t shots,
                                                const SimulatorConfig& config);

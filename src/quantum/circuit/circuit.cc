@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "core/propagate.h"
@@ -17,6 +19,19 @@ std::string classical_limit_text() {
 std::size_t measure_count(const std::vector<Instruction>& ops) {
     return static_cast<std::size_t>(std::count_if(
         ops.begin(), ops.end(), [](const Instruction& op) { return std::holds_alternative<MeasureOp>(op); }));
+}
+
+/// Classical bits a copy of `ops` adds: one per measurement, and one more that nothing
+/// writes when some conditional lists a bit that no measurement of `ops` writes.
+std::size_t copied_bits(const std::vector<Instruction>& ops) {
+    std::unordered_set<std::size_t> written;
+    for (const Instruction& op : ops)
+        if (const auto* m = std::get_if<MeasureOp>(&op)) written.insert(m->classical_bit);
+    for (const Instruction& op : ops)
+        if (const auto* c = std::get_if<ConditionalOp>(&op))
+            for (std::size_t bit : c->classical_bits)
+                if (!written.contains(bit)) return measure_count(ops) + 1;
+    return measure_count(ops);
 }
 
 }  // namespace
@@ -163,7 +178,7 @@ Status Circuit::barrier_all() {
 Status Circuit::append(const Circuit& other) {
     if (other.num_qubits_ != num_qubits_)
         return std::unexpected(QuantumError::qubit_count_mismatch(num_qubits_, other.num_qubits_));
-    QELIX_TRY(check_classical_growth(measure_count(other.instructions_)));
+    QELIX_TRY(check_classical_growth(copied_bits(other.instructions_)));
     copy_from(other, {});
     return {};
 }
@@ -172,7 +187,7 @@ Status Circuit::compose(const Circuit& other, std::span<const std::size_t> qubit
     if (qubit_mapping.size() != other.num_qubits_)
         return std::unexpected(QuantumError::mapping_length_mismatch(qubit_mapping.size(), other.num_qubits_));
     QELIX_TRY(check_distinct(qubit_mapping));
-    QELIX_TRY(check_classical_growth(measure_count(other.instructions_)));
+    QELIX_TRY(check_classical_growth(copied_bits(other.instructions_)));
     copy_from(other, qubit_mapping);
     return {};
 }
@@ -185,17 +200,31 @@ void Circuit::copy_from(const Circuit& other, std::span<const std::size_t> map) 
     };
     // Copy from a snapshot so that appending a circuit to itself stays well defined.
     std::vector<Instruction> source = other.instructions_;
+    // Measurement j of the copy writes the fresh bit base + j. A conditional reads, for each
+    // listed bit, the fresh bit of the latest copied measurement into it; failing that the
+    // fresh bit of the first later one (not written yet, so 0 as alone); failing that one
+    // extra bit that nothing writes. So the copy behaves as `other` does alone.
+    const std::size_t base = num_classical_bits_;
+    const std::size_t unwritten = base + measure_count(source);
+    std::unordered_map<std::size_t, std::size_t> written;
+    for (std::size_t next = base; const Instruction& op : source)
+        if (const auto* m = std::get_if<MeasureOp>(&op)) written.try_emplace(m->classical_bit, next++);
+    num_classical_bits_ += copied_bits(source);
+    std::size_t next = base;
     instructions_.reserve(instructions_.size() + source.size());
     for (Instruction& op : source) {
         if (auto* g = std::get_if<GateOp>(&op)) {
             push(GateOp{std::move(g->gate), mapped_all(std::move(g->targets))});
         } else if (auto* c = std::get_if<ConditionalOp>(&op)) {
-            std::size_t top = *std::max_element(c->classical_bits.begin(), c->classical_bits.end());
-            num_classical_bits_ = std::max(num_classical_bits_, top + 1);
+            for (std::size_t& bit : c->classical_bits) {
+                auto it = written.find(bit);
+                bit = it == written.end() ? unwritten : it->second;
+            }
             c->targets = mapped_all(std::move(c->targets));
             push(std::move(*c));
         } else if (auto* m = std::get_if<MeasureOp>(&op)) {
-            push(MeasureOp{mapped(m->qubit), num_classical_bits_++});
+            written[m->classical_bit] = next;
+            push(MeasureOp{mapped(m->qubit), next++});
         } else if (auto* b = std::get_if<BarrierOp>(&op)) {
             push(BarrierOp{mapped_all(std::move(b->qubits))});
         }

@@ -113,9 +113,11 @@ class Circuit {
     /// Barrier over every qubit.
     Status barrier_all();
 
-    /// Copies every instruction of a circuit of the same width; measurements get fresh classical bits.
+    /// Copies every instruction of a circuit of the same width; measurements get fresh
+    /// classical bits, which the copied conditionals then read (see copy_from).
     Status append(const Circuit& other);
-    /// Copies every instruction of `other`, qubit q landing on qubit_mapping[q].
+    /// Copies every instruction of `other`, qubit q landing on qubit_mapping[q]; classical
+    /// bits as for append.
     Status compose(const Circuit& other, std::span<const std::size_t> qubit_mapping);
 
     /// Doubly controlled NOT from the 15-gate H/T/Tdg/CNOT decomposition.
@@ -135,7 +137,8 @@ class Circuit {
     Status check_pair(std::size_t a, std::size_t b) const;
     Status check_distinct(std::span<const std::size_t> qubits) const;
     Status check_classical_growth(std::size_t extra_bits) const;
-    /// Copies `other`'s instructions with qubits mapped through `map` (identity when empty).
+    /// Copies `other`'s instructions with qubits mapped through `map` (identity when empty)
+    /// and classical bits renumbered so that the copy behaves as `other` does alone.
     void copy_from(const Circuit& other, std::span<const std::size_t> map);
     /// Appends an instruction whose operands were validated.
     void push(Instruction op);

@@ -130,15 +130,49 @@ TEST(Circuit, ComposeMapsQubitsAndKeepsConditionals) {
     EXPECT_EQ(gate_at(c, 0).targets, (std::vector<std::size_t>{2, 0}));
     EXPECT_EQ(std::get<MeasureOp>(c.instructions()[1]), (MeasureOp{0, 0}));
     auto cond = std::get<ConditionalOp>(c.instructions()[2]);
-    EXPECT_EQ(cond.classical_bits, (std::vector<std::size_t>{3}));
+    EXPECT_EQ(cond.classical_bits, (std::vector<std::size_t>{0}));  // the bit its measurement got
     EXPECT_EQ(cond.targets, (std::vector<std::size_t>{2}));
-    EXPECT_EQ(c.num_classical_bits(), 4u);
+    EXPECT_EQ(c.num_classical_bits(), 1u);
 
     std::vector<std::size_t> short_map{0}, dup{1, 1}, wide{0, 3};
     EXPECT_EQ(c.compose(other, short_map).error(), QuantumError::mapping_length_mismatch(1, 2));
     EXPECT_EQ(c.compose(other, dup).error(), QuantumError::duplicate_qubit(1, 1));
     EXPECT_EQ(c.compose(other, wide).error(), QuantumError::qubit_out_of_range(3, 3));
     EXPECT_EQ(c.instructions().size(), 3u);
+}
+
+TEST(Circuit, CopiedConditionalsReadTheBitsTheirOwnMeasurementsWrote) {
+    // Bit 0 is read after a measurement into it, bit 1 before its only measurement, bit 2
+    // is never written: alone, the latter two read 0 when the conditional runs.
+    Circuit sub = Circuit::with_classical_bits(2, 3).value();
+    ASSERT_TRUE(sub.measure_into(0, 0) && sub.measure_into(1, 0));
+    ASSERT_TRUE(sub.append_conditional({0, 1, 2}, 1, gates::x(), {1}));
+    ASSERT_TRUE(sub.measure_into(0, 1));
+    ASSERT_TRUE(sub.append_conditional({1}, 1, gates::z(), {0}));
+    Circuit host = make(2);
+    ASSERT_TRUE(host.x(0) && host.measure(0) && host.measure(1));  // host bits 0 and 1
+    Circuit composed = host;
+    ASSERT_TRUE(composed.compose(sub, std::vector<std::size_t>{1, 0}).has_value());
+    // Fresh bits: 2 and 3 for the measurements into bit 0, 4 for the one into bit 1, 5 unwritten.
+    EXPECT_EQ(std::get<ConditionalOp>(composed.instructions()[5]).classical_bits, (std::vector<std::size_t>{3, 4, 5}));
+    EXPECT_EQ(std::get<ConditionalOp>(composed.instructions()[7]).classical_bits, (std::vector<std::size_t>{4}));
+    EXPECT_EQ(composed.num_classical_bits(), 6u);
+    ASSERT_TRUE(host.append(sub).has_value());
+    EXPECT_EQ(std::get<ConditionalOp>(host.instructions()[5]).classical_bits, (std::vector<std::size_t>{3, 4, 5}));
+
+    // Without conditionals nothing changes: one fresh bit per measurement, no extra bit.
+    Circuit plain = make(2);
+    ASSERT_TRUE(plain.measure_into(0, 7) && plain.measure_into(1, 7));
+    Circuit receiver = make(2);
+    ASSERT_TRUE(receiver.append(plain).has_value());
+    EXPECT_EQ(receiver.num_classical_bits(), 2u);
+    // The extra bit counts against the classical-bit limit before anything is copied.
+    Circuit full = Circuit::with_classical_bits(1, MAX_CLASSICAL_BITS - 1).value();
+    Circuit reads = Circuit::with_classical_bits(1, 1).value();
+    ASSERT_TRUE(reads.append_conditional({0}, 0, gates::x(), {0}));
+    EXPECT_TRUE(full.append(reads).has_value());
+    EXPECT_FALSE(full.append(reads).has_value());
+    EXPECT_EQ(full.num_classical_bits(), MAX_CLASSICAL_BITS);
 }
 
 TEST(Circuit, AppendToItselfDuplicatesOnce) {

@@ -4,10 +4,11 @@
 #include <limits>
 #include <unordered_map>
 
-#include "quantum/mps/mps.h"
-#include "quantum/mps/amplitude.h"
-#include "quantum/mps/sample.h"
 #include "core/propagate.h"
+#include "quantum/mps/amplitude.h"
+#include "quantum/mps/mps.h"
+#include "quantum/mps/sample.h"
+#include "quantum/statevector/memory.h"
 
 namespace qelix {
 
@@ -25,11 +26,20 @@ Result<MpsState> simulate(const Circuit& circuit, std::size_t max_bond_dim) {
 
 }  // namespace
 
-std::optional<std::size_t> mps_bond_limit(const Backend& backend, const Circuit& circuit) {
+bool mps_can_serve(const SimulatorConfig& config, const Circuit& circuit, Request request) {
+    if (!config.noise.is_ideal() || needs_trajectories(circuit)) return false;
+    return request == Request::Counts || circuit.num_qubits() <= MPS_MAX_DENSE_QUBITS;
+}
+
+std::optional<std::size_t> mps_bond_limit(const SimulatorConfig& config, const Circuit& circuit, Request request) {
+    const Backend& backend = config.backend;
     if (backend.kind == BackendKind::Mps) return backend.max_bond_dim;
-    if (backend.kind == BackendKind::Auto && circuit.num_qubits() > AUTO_MAX_STATEVECTOR_QUBITS)
-        return AUTO_MAX_BOND_DIM;
-    return std::nullopt;
+    if (backend.kind != BackendKind::Auto || circuit.num_qubits() <= AUTO_MAX_STATEVECTOR_QUBITS) return std::nullopt;
+    if (!mps_can_serve(config, circuit, request)) {
+        const std::optional<std::uint64_t> bytes = state_bytes(circuit.num_qubits());
+        if (bytes && can_provide(*bytes)) return std::nullopt;
+    }
+    return AUTO_MAX_BOND_DIM;
 }
 
 Result<QuantumResult> run_mps(const SimulatorConfig& config, const Circuit& circuit, std::uint32_t shots,
@@ -43,14 +53,13 @@ Result<QuantumResult> run_mps(const SimulatorConfig& config, const Circuit& circ
 
     SeededRng rng = make_rng(config);
     const std::vector<WordCount> pairs = sample(*state, shots, rng);
-    const std::vector<std::size_t> measured = measured_qubits(circuit);
+    const KeyQubits keys = key_qubits(circuit);
     // Several words share a key when only some qubits are measured; sum them before narrowing.
     std::unordered_map<std::string, std::uint64_t> per_key;
     per_key.reserve(pairs.size());
-    for (const auto& [word, count] : pairs) per_key[word_key(word, measured, circuit.num_qubits())] += count;
+    for (const auto& [word, count] : pairs) per_key[word_key(word, keys)] += count;
 
-    QuantumResult result{
-        .counts = {}, .num_bits = measured.empty() ? circuit.num_qubits() : measured.size(), .total_shots = shots};
+    QuantumResult result{.counts = {}, .num_bits = keys.size(), .total_shots = shots};
     result.counts.reserve(per_key.size());
     for (auto& [key, count] : per_key) {
         if (count > std::numeric_limits<std::uint32_t>::max())

@@ -54,11 +54,37 @@ const char* const MPS_BOND = "Simulation error: MPS backend requires max_bond_di
 
 TEST(MpsRoute, BackendChoice) {
     Circuit small = Circuit::create(20).value(), wide = Circuit::create(21).value();
-    EXPECT_EQ(mps_bond_limit(Backend::state_vector(), wide), std::nullopt);
-    EXPECT_EQ(mps_bond_limit(Backend::mps(3), small), 3u);
-    EXPECT_EQ(mps_bond_limit(Backend::mps(0), small), 0u);
-    EXPECT_EQ(mps_bond_limit(Backend::automatic(), small), std::nullopt);
-    EXPECT_EQ(mps_bond_limit(Backend::automatic(), wide), 64u);
+    const Request counts = Request::Counts;
+    EXPECT_EQ(mps_bond_limit(with_backend(Backend::state_vector()), wide, counts), std::nullopt);
+    EXPECT_EQ(mps_bond_limit(with_backend(Backend::mps(3)), small, counts), 3u);
+    EXPECT_EQ(mps_bond_limit(noisy(Backend::mps(0)), small, Request::DenseState), 0u);
+    EXPECT_EQ(mps_bond_limit(with_backend(Backend::automatic()), small, counts), std::nullopt);
+    EXPECT_EQ(mps_bond_limit(with_backend(Backend::automatic()), wide, counts), 64u);
+}
+
+TEST(MpsRoute, AutoTakesTheStateVectorWhereTheChainCannotServe) {
+    const SimulatorConfig automatic = with_backend(Backend::automatic());
+    Circuit wide = Circuit::create(22).value();
+    ASSERT_TRUE(wide.x(21) && wide.measure(21));
+    Circuit mid = Circuit::create(22).value();
+    ASSERT_TRUE(mid.h(0) && mid.measure(0));  // ends in measurements: the chain still serves counts
+    ASSERT_TRUE(mps_can_serve(automatic, mid, Request::Counts));
+    ASSERT_TRUE(mid.x(1));  // now a gate follows a measurement
+    EXPECT_FALSE(mps_can_serve(automatic, mid, Request::Counts));
+    EXPECT_FALSE(mps_can_serve(noisy(Backend::automatic()), wide, Request::Counts));
+    EXPECT_FALSE(mps_can_serve(automatic, wide, Request::DenseState));
+
+    // Each answers on the state vector, as the default backend would.
+    const SimulatorConfig plain = with_backend(Backend::state_vector());
+    EXPECT_EQ(run(automatic, mid, 4).value().counts, run(plain, mid, 4).value().counts);
+    EXPECT_EQ(run(noisy(Backend::automatic()), wide, 4).value().counts,
+              run(noisy(Backend::state_vector()), wide, 4).value().counts);
+    StateBuffer dense = statevector(automatic, wide).value();
+    EXPECT_EQ(dense.amplitudes()[std::size_t{1} << 21], Complex(1.0, 0.0));
+    // Where the state vector cannot fit, the chain answers with its own refusal.
+    Circuit huge = Circuit::create(64).value();
+    EXPECT_EQ(mps_bond_limit(noisy(Backend::automatic()), huge, Request::Counts), 64u);
+    EXPECT_EQ(run_error(noisy(Backend::automatic()), huge), MPS_NOISE);
 }
 
 TEST(MpsRoute, RunChecksInOrder) {
@@ -73,9 +99,6 @@ TEST(MpsRoute, RunChecksInOrder) {
     ASSERT_TRUE(conditional.measure(0));
     ASSERT_TRUE(conditional.append_conditional({0}, 1, gates::x(), {1}));
     EXPECT_EQ(run_error(with_backend(Backend::mps(4)), conditional), MPS_MID);
-    // Auto sends wide circuits here, noise and all.
-    Circuit wide = Circuit::create(21).value();
-    EXPECT_EQ(run_error(noisy(Backend::automatic()), wide), MPS_NOISE);
 }
 
 TEST(MpsRoute, StatevectorChecksInOrder) {
@@ -85,8 +108,6 @@ TEST(MpsRoute, StatevectorChecksInOrder) {
     EXPECT_EQ(statevector_error(with_backend(none), mid_circuit()),
               "Simulation error: statevector is unavailable for circuits with mid-circuit measurements");
     EXPECT_EQ(statevector_error(with_backend(none), bell()), MPS_BOND);
-    EXPECT_EQ(statevector(with_backend(Backend::automatic()), Circuit::create(21).value()).error(),
-              QuantumError::too_many_qubits(21, 20));
     EXPECT_EQ(probabilities(with_backend(Backend::mps(2)), Circuit::create(25).value()).error(),
               QuantumError::too_many_qubits(25, 20));
     EXPECT_EQ(statevector(with_backend(Backend::mps(2)), Circuit::create(20).value())->size(), std::size_t{1} << 20);

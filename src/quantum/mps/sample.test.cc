@@ -99,9 +99,11 @@ TEST(MpsSample, WideGhzUsesBothHalvesOfTheWord) {
     EXPECT_NEAR(std::abs(amplitude(state, ones)), FRAC_1_SQRT_2, 1e-12);
     EXPECT_NEAR(std::abs(amplitude(state, OutcomeWord{})), FRAC_1_SQRT_2, 1e-12);
     EXPECT_EQ(amplitude(state, OutcomeWord::of(1)), Complex(0.0, 0.0));
-    EXPECT_EQ(word_key(ones, {}, 100), std::string(100, '1'));
-    EXPECT_EQ(word_key(ones, {99, 3}, 100), "11");
-    EXPECT_EQ(word_key(OutcomeWord{0, 1}, {64, 63}, 100), "10");
+    std::vector<std::uint8_t> every(100);
+    for (std::size_t q = 0; q < 100; ++q) every[q] = static_cast<std::uint8_t>(q);
+    EXPECT_EQ(word_key(ones, every), std::string(100, '1'));
+    EXPECT_EQ(word_key(ones, std::vector<std::uint8_t>{99, 3, 0xff}), "110");
+    EXPECT_EQ(word_key(OutcomeWord{0, 1}, std::vector<std::uint8_t>{64, 63}), "10");
 }
 
 TEST(MpsSample, TruncatedStateStillSamples) {

@@ -2,15 +2,10 @@
 
 namespace qelix {
 
-std::string word_key(const OutcomeWord& word, const std::vector<std::size_t>& measured, std::size_t num_qubits) {
-    std::string key;
-    if (measured.empty()) {
-        key.resize(num_qubits);
-        for (std::size_t q = 0; q < num_qubits; ++q) key[q] = word.bit(q) ? '1' : '0';
-    } else {
-        key.resize(measured.size());
-        for (std::size_t i = 0; i < measured.size(); ++i) key[i] = word.bit(measured[i]) ? '1' : '0';
-    }
+std::string word_key(const OutcomeWord& word, std::span<const std::uint8_t> keys) {
+    std::string key(keys.size(), '0');
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (word.bit(keys[i])) key[i] = '1';
     return key;
 }
 

@@ -2,8 +2,8 @@
 #include <compare>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
-#include <vector>
 
 namespace qelix {
 
@@ -42,8 +42,8 @@ struct OutcomeWord {
     constexpr bool operator==(const OutcomeWord&) const = default;
 };
 
-/// The count key of `word`: one character per measured qubit (first measurement
-/// leftmost), or one per qubit (qubit 0 leftmost) when nothing is measured.
-std::string word_key(const OutcomeWord& word, const std::vector<std::size_t>& measured, std::size_t num_qubits);
+/// The count key of `word`: character i is bit keys[i] of the word (0 past its bits), the
+/// layout of key_qubits.
+std::string word_key(const OutcomeWord& word, std::span<const std::uint8_t> keys);
 
 }  // namespace qelix

@@ -1,7 +1,9 @@
 #include "quantum/simulator/noise.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <utility>
 
 namespace qelix {
 
@@ -15,7 +17,71 @@ double damping(double t_us, double time_constant_us) {
     return clamp_probability_keep_nan(1.0 - std::pow(E, -t_us / time_constant_us));
 }
 
+/// The shortest text that reads back as `x` ("1.5", "nan", "-inf").
+std::string number(double x) {
+    char text[32];
+    auto [end, error] = std::to_chars(text, text + sizeof text, x);
+    return std::string(text, error == std::errc{} ? end : text);
+}
+
+/// Notes an argument whose probability `p` (the argument itself, or 1 - fidelity) is NaN or
+/// outside [0, 1]; `used` turns the clamped probability back into the argument's terms.
+template <class Used>
+void note_probability(std::vector<std::string>& notes, const char* name, double given, double p, Used used) {
+    if (std::isnan(p))
+        notes.push_back(std::string(name) + "=" + number(given) + " is kept as NaN, so its channel never fires");
+    else if (p < 0.0 || p > 1.0)
+        notes.push_back(std::string(name) + "=" + number(given) + " was clamped to " +
+                        number(used(clamp_probability_keep_nan(p))));
+}
+
+/// Notes a T1 or T2 that is NaN or not positive.
+void note_time_constant(std::vector<std::string>& notes, const char* name, double given, const char* damping) {
+    if (std::isnan(given))
+        notes.push_back(std::string(name) + "=nan is kept as NaN, so " + damping + " damping never fires");
+    else if (given <= 0.0)
+        notes.push_back(std::string(name) + "=" + number(given) + " is not positive: " + damping +
+                        " damping 1 (complete) is used after every gate");
+}
+
 }  // namespace
+
+std::string_view channel_kind_name(ChannelKind kind) {
+    switch (kind) {
+        case ChannelKind::Depolarizing: return "depolarizing";
+        case ChannelKind::AmplitudeDamping: return "amplitude_damping";
+        case ChannelKind::PhaseDamping: return "phase_damping";
+        case ChannelKind::BitFlip: return "bit_flip";
+        case ChannelKind::PhaseFlip: return "phase_flip";
+        case ChannelKind::ReadoutError: return "readout_error";
+    }
+    return "unknown";
+}
+
+std::vector<std::string> uniform_adjustments(double single_qubit_error, double two_qubit_error, double readout_error) {
+    std::vector<std::string> notes;
+    for (auto [name, given] :
+         {std::pair{"single_qubit_error", single_qubit_error}, std::pair{"two_qubit_error", two_qubit_error},
+          std::pair{"readout_error", readout_error}})
+        note_probability(notes, name, given, given, [](double p) { return p; });
+    return notes;
+}
+
+std::vector<std::string> hardware_adjustments(double t1_us, double t2_us, double gate_time_ns, double single_q_fidelity,
+                                              double two_q_fidelity, double readout_fidelity) {
+    std::vector<std::string> notes;
+    note_time_constant(notes, "t1_us", t1_us, "amplitude");
+    note_time_constant(notes, "t2_us", t2_us, "phase");
+    if (t1_us > 0.0 && t2_us > 2.0 * t1_us)
+        notes.push_back("t2_us=" + number(t2_us) + " exceeds 2 * t1_us = " + number(2.0 * t1_us) +
+                        ", which no physical qubit has");
+    if (!(gate_time_ns >= 0.0)) notes.push_back("gate_time_ns=" + number(gate_time_ns) + " was taken as 0");
+    for (auto [name, given] :
+         {std::pair{"single_q_fidelity", single_q_fidelity}, std::pair{"two_q_fidelity", two_q_fidelity},
+          std::pair{"readout_fidelity", readout_fidelity}})
+        note_probability(notes, name, given, 1.0 - given, [](double p) { return 1.0 - p; });
+    return notes;
+}
 
 double clamp_probability_keep_nan(double p) {
     if (std::isnan(p)) return p;

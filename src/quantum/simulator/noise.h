@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qelix {
@@ -45,6 +46,18 @@ struct NoiseModel {
 
     bool operator==(const NoiseModel&) const = default;
 };
+
+/// The kind's name as Python shows it: "depolarizing", "amplitude_damping", ...
+std::string_view channel_kind_name(ChannelKind kind);
+
+/// What NoiseModel::uniform does not take as given, one text per argument, each naming
+/// the argument, the value given and the value used ("single_qubit_error=1.5 was clamped
+/// to 1"); empty when every argument is used as given. The Python layer warns with them.
+std::vector<std::string> uniform_adjustments(double single_qubit_error, double two_qubit_error, double readout_error);
+/// The same for NoiseModel::from_hardware, plus a note when T2 > 2 T1, which no physical
+/// qubit has (the model is built all the same).
+std::vector<std::string> hardware_adjustments(double t1_us, double t2_us, double gate_time_ns, double single_q_fidelity,
+                                              double two_q_fidelity, double readout_fidelity);
 
 /// min(1, max(0, p)) with a NaN kept as NaN, as the constructors store it.
 double clamp_probability_keep_nan(double p);

@@ -93,3 +93,23 @@ TEST(NoiseModel, HardwareEdgeParameters) {
     NoiseModel nan_t1 = NoiseModel::from_hardware(NAN, 80, 100, 0.99, 0.9, 0.95);
     EXPECT_TRUE(std::isnan(nan_t1.single_qubit_channels[1].probability));
 }
+
+TEST(NoiseModel, AdjustmentsNameTheArgumentTheValueGivenAndTheValueUsed) {
+    EXPECT_EQ(uniform_adjustments(0, 1, 0.5), std::vector<std::string>{});
+    EXPECT_EQ(
+        uniform_adjustments(1.5, -INFINITY, NAN),
+        (std::vector<std::string>{"single_qubit_error=1.5 was clamped to 1", "two_qubit_error=-inf was clamped to 0",
+                                  "readout_error=nan is kept as NaN, so its channel never fires"}));
+    // The published profiles are used as given.
+    EXPECT_EQ(hardware_adjustments(100.0, 80.0, 100.0, 0.999, 0.99, 0.98), std::vector<std::string>{});
+    EXPECT_EQ(hardware_adjustments(1e6, 1e6, 1e5, 0.9997, 0.995, 0.996), std::vector<std::string>{});
+    EXPECT_EQ(hardware_adjustments(0, NAN, NAN, 2, -1, 0.5),
+              (std::vector<std::string>{
+                  "t1_us=0 is not positive: amplitude damping 1 (complete) is used after every gate",
+                  "t2_us=nan is kept as NaN, so phase damping never fires", "gate_time_ns=nan was taken as 0",
+                  "single_q_fidelity=2 was clamped to 1", "two_q_fidelity=-1 was clamped to 0"}));
+    EXPECT_EQ(hardware_adjustments(40, 80.5, 0, 1, 0, 1),
+              (std::vector<std::string>{"t2_us=80.5 exceeds 2 * t1_us = 80, which no physical qubit has"}));
+    EXPECT_EQ(channel_kind_name(ChannelKind::AmplitudeDamping), "amplitude_damping");
+    EXPECT_EQ(channel_kind_name(ChannelKind::ReadoutError), "readout_error");
+}

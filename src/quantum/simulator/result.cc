@@ -57,12 +57,6 @@ std::string QuantumResult::histogram_text() const {
     return out;
 }
 
-void QuantumResult::histogram() const {
-    std::string text = histogram_text();
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
-}
-
 Result<double> QuantumResult::expectation_z(std::size_t qubit) const {
     if (qubit >= num_bits) return std::unexpected(QuantumError::qubit_out_of_range(qubit, num_bits));
     double sum = 0.0;

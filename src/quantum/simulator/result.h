@@ -39,8 +39,6 @@ struct QuantumResult {
     std::vector<HistogramRow> histogram_data() const;
     /// The printed histogram: a header and one bar per row, the largest 30 '#' long.
     std::string histogram_text() const;
-    /// Writes histogram_text to the process's standard output and flushes it.
-    void histogram() const;
     /// Mean of +1/-1 for output bit `qubit` being 0/1; QubitOutOfRange past num_bits.
     Result<double> expectation_z(std::size_t qubit) const;
     /// "QuantumResult(N shots, K outcomes)".

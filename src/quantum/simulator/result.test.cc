@@ -75,10 +75,3 @@ TEST(QuantumResult, TextForms) {
     EXPECT_NE(big_text.find("(  4.8%) " + std::string(1, '#') + "\n"), std::string::npos);
     EXPECT_NE(big_text.find("( 95.2%) " + std::string(1, '#') + "\n"), std::string::npos);
 }
-
-TEST(QuantumResult, HistogramGoesToStandardOutput) {
-    testing::internal::CaptureStdout();
-    bell().histogram();
-    std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out, bell().histogram_text());
-}

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,8 @@ enum class BackendKind {
     StateVector,
     /// Always the matrix-product-state engine, with a bond limit.
     Mps,
-    /// State vector up to AUTO_MAX_STATEVECTOR_QUBITS qubits, matrix-product state above.
+    /// State vector up to AUTO_MAX_STATEVECTOR_QUBITS qubits, matrix-product state above
+    /// unless the chain cannot serve the request and the state vector fits in memory.
     Auto,
 };
 
@@ -52,21 +54,29 @@ struct SimulatorConfig {
 
 /// True when the circuit has a conditional, or a gate after some measurement.
 bool needs_trajectories(const Circuit& circuit);
-/// The qubit of every measurement, in instruction order, repeats kept.
-std::vector<std::size_t> measured_qubits(const Circuit& circuit);
+/// The qubit behind each character of a count key, one byte each (qubits stay below
+/// MAX_QUBITS). Character i is classical bit i and shows the qubit last measured into
+/// it, or UNWRITTEN_BIT when no measurement writes it; a circuit without measurements
+/// gets one character per qubit, qubit 0 leftmost.
+using KeyQubits = std::vector<std::uint8_t>;
+/// A key character that no measurement writes: always '0'.
+inline constexpr std::uint8_t UNWRITTEN_BIT = 0xff;
+static_assert(MAX_QUBITS < UNWRITTEN_BIT);
+
+/// The key layout of a circuit whose measurements all come after its gates, so that
+/// every shot's classical register is read off one sampled basis state.
+KeyQubits key_qubits(const Circuit& circuit);
 /// Whether kernels for this circuit may run on the worker pool.
 bool use_parallel(const SimulatorConfig& config, const Circuit& circuit);
 /// The generator of one call: from the seed when there is one, else from entropy.
 SeededRng make_rng(const SimulatorConfig& config);
-/// The count key of basis index `index`: one character per measured qubit (first
-/// measurement leftmost), or one per qubit (qubit 0 leftmost) when nothing is measured.
-std::string outcome_key(std::uint64_t index, const std::vector<std::size_t>& measured, std::size_t num_qubits);
+/// The count key of basis index `index` under the layout `keys`.
+std::string outcome_key(std::uint64_t index, std::span<const std::uint8_t> keys);
 
 /// Samples `shots` basis states from a final state (consumed: its memory becomes the
 /// sampling table) and counts them under the keys of outcome_key; InsufficientMemory when
 /// the distinct outcomes would not fit.
-Result<QuantumResult> sample_counts(StateBuffer state, const std::vector<std::size_t>& measured, std::uint32_t shots,
-                                    SeededRng& rng);
+Result<QuantumResult> sample_counts(StateBuffer state, const KeyQubits& keys, std::uint32_t shots, SeededRng& rng);
 
 /// Runs `shots` shots: one noiseless pass sampled `shots` times, or shot-by-shot
 /// trajectories when the model is noisy or the circuit needs them.

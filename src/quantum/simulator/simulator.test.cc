@@ -49,14 +49,46 @@ TEST(Simulator, FastPathKeys) {
     QuantumResult single = run(seeded(1), one, 10).value();
     EXPECT_EQ(single.counts, (Counts{{"1", 10}}));
     EXPECT_EQ(single.num_bits, 1u);
+}
 
-    // Repeated measurements keep one character each, in instruction order.
+TEST(Simulator, KeysAreTheClassicalRegisterOnEveryRoute) {
+    SimulatorConfig noisy = seeded(1);
+    noisy.noise = NoiseModel::uniform(0, 0, 1e-300);
+    SimulatorConfig mps = seeded(1);
+    mps.backend = Backend::mps(4);
+    // Bits never written read '0'; a bit written twice shows its last measurement.
+    auto expect_keys = [&](Circuit c, const std::string& key) {
+        EXPECT_EQ(run(seeded(1), c, 5).value().counts, (Counts{{key, 5}})) << key;
+        EXPECT_EQ(run(mps, c, 5).value().counts, (Counts{{key, 5}})) << key;
+        EXPECT_EQ(run(noisy, c, 5).value().counts, (Counts{{key, 5}})) << key;
+        (void)c.z(0);  // a gate after the measurements: the trajectory route
+        EXPECT_EQ(run(seeded(1), c, 5).value().counts, (Counts{{key, 5}})) << key;
+    };
+    Circuit into = Circuit::create(1).value();
+    (void)into.x(0);
+    (void)into.measure_into(0, 2);
+    expect_keys(into, "001");
+    Circuit crossed = Circuit::create(2).value();
+    (void)crossed.x(0);
+    (void)crossed.measure_into(0, 1);
+    (void)crossed.measure_into(1, 0);
+    expect_keys(crossed, "01");
+    Circuit overwritten = Circuit::create(2).value();
+    (void)overwritten.x(1);
+    (void)overwritten.measure_into(1, 0);
+    (void)overwritten.measure_into(0, 0);
+    expect_keys(overwritten, "0");
+    Circuit parsed = Circuit::with_classical_bits(2, 2).value();
+    (void)parsed.x(0);
+    (void)parsed.measure_into(0, 1);
+    expect_keys(parsed, "01");
+    // measure and measure_all number their bits in measurement order, as before.
     Circuit repeat = Circuit::create(2).value();
     (void)repeat.x(1);
     (void)repeat.measure(1);
     (void)repeat.measure(0);
     (void)repeat.measure(1);
-    EXPECT_EQ(run(seeded(1), repeat, 4).value().counts, (Counts{{"101", 4}}));
+    expect_keys(repeat, "101");
 }
 
 TEST(Simulator, Routing) {
@@ -78,18 +110,12 @@ TEST(Simulator, Routing) {
     (void)conditional.append_conditional({0}, 0, gates::x(), {0});
     EXPECT_TRUE(needs_trajectories(conditional));
 
-    // Trajectory keys follow the classical register, fast-path keys the measured qubits:
-    // the two differ when a qubit is measured into a bit other than its own.
-    Circuit c = Circuit::with_classical_bits(2, 2).value();
-    (void)c.x(0);
-    (void)c.measure_into(0, 1);
-    EXPECT_EQ(run(seeded(1), c, 5).value().counts, (Counts{{"1", 5}}));
-    SimulatorConfig noisy = seeded(1);
-    noisy.noise = NoiseModel::uniform(0, 0, 1e-300);
-    EXPECT_EQ(run(noisy, c, 5).value().counts, (Counts{{"01", 5}}));
     // A model that is ideal (zero or NaN probabilities only) keeps the fast path.
-    noisy.noise = NoiseModel::uniform(0, NAN, 0);
-    EXPECT_EQ(run(noisy, c, 5).value().counts, (Counts{{"1", 5}}));
+    Circuit c = Circuit::create(2).value();
+    (void)c.h(0);
+    SimulatorConfig ideal = seeded(1);
+    ideal.noise = NoiseModel::uniform(0, NAN, 0);
+    EXPECT_EQ(run(ideal, c, 50).value().counts, run(seeded(1), c, 50).value().counts);
 
     SimulatorConfig small = seeded(1);
     EXPECT_TRUE(use_parallel(small, Circuit::create(16).value()));
@@ -138,7 +164,7 @@ TEST(Simulator, FastPathCountsEqualTheLinearWalk) {
     Counts expected;
     for (int shot = 0; shot < 5000; ++shot) {
         std::uint64_t k = testing_util::linear_walk(p, rng.next_f64());
-        ++expected[outcome_key(k, {3, 0}, 7)];
+        ++expected[outcome_key(k, KeyQubits{3, 0})];
     }
     EXPECT_EQ(fast.counts, expected);
 }
@@ -178,6 +204,46 @@ TEST(SimulatorNonFinite, GatesWithNonFiniteEntriesAreRefusedBeforeSimulating) {
     auto counts = run(seeded(1), c, 10);
     ASSERT_FALSE(counts);
     EXPECT_EQ(counts.error().message(), "Simulation error: gate 'Rz(NaN)' has a non-finite matrix entry");
+}
+
+TEST(SimulatorUnitary, GatesThatAreNotUnitaryAreRefusedAndOrdinaryAnglesPass) {
+    // phi + lambda rounds at 1e16, so the last entry no longer fits the other three.
+    const Gate broken = gates::u3(1.0, 1e16, 1.0);
+    const std::string prefix = "Simulation error: gate '" + broken.name + "' is not unitary (U^dagger U is off";
+    Circuit c = Circuit::with_classical_bits(2, 1).value();
+    (void)c.h(0);
+    (void)c.append_gate(broken, {0});
+    Circuit conditional = Circuit::with_classical_bits(1, 1).value();
+    (void)conditional.append_conditional({0}, 1, broken, {0});
+    for (Backend backend : {Backend{}, Backend::mps(8), Backend::automatic()}) {
+        SimulatorConfig config = seeded(1);
+        config.backend = backend;
+        for (const auto& outcome : {run(config, c, 10), run(config, conditional, 10)}) {
+            ASSERT_FALSE(outcome);
+            EXPECT_EQ(outcome.error().message().rfind(prefix, 0), 0u) << outcome.error().message();
+        }
+        ASSERT_FALSE(statevector(config, c));
+        EXPECT_EQ(statevector(config, c).error().message().rfind(prefix, 0), 0u);
+    }
+    // Every standard gate at random angles up to 10^5 rad runs, with a normalised state.
+    SeededRng rng = SeededRng::from_seed_u64(5);
+    auto angle = [&] { return (rng.next_f64() * 2.0 - 1.0) * (rng.next_f64() < 0.5 ? 10.0 : 1e5); };
+    Circuit ordinary = Circuit::create(2).value();
+    for (int i = 0; i < 500; ++i) {
+        (void)ordinary.u3(0, angle(), angle(), angle());
+        (void)ordinary.rx(1, angle());
+        (void)ordinary.ry(0, angle());
+        (void)ordinary.rz(1, angle());
+        (void)ordinary.rzz(0, 1, angle());
+        (void)ordinary.crk(1, 0, static_cast<std::uint64_t>(i % 70));
+        (void)ordinary.sx(0);
+        (void)ordinary.cy(0, 1);
+    }
+    auto state = statevector(seeded(1), ordinary);
+    ASSERT_TRUE(state) << state.error().message();
+    double norm = 0.0;
+    for (std::size_t k = 0; k < 4; ++k) norm += std::norm(state->amplitudes()[k]);
+    EXPECT_NEAR(norm, 1.0, 1e-9);
 }
 
 namespace {
