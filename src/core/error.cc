@@ -34,6 +34,7 @@ QuantumError QuantumError::numerical_instability(std::string what) {
 QuantumError QuantumError::simulation(std::string text) {
     return {QuantumErrorKind::Simulation, 0, 0, std::move(text)};
 }
+QuantumError QuantumError::interrupted() { return {QuantumErrorKind::Interrupted}; }
 
 std::string QuantumError::message() const {
     switch (kind) {
@@ -53,6 +54,7 @@ std::string QuantumError::message() const {
         case QuantumErrorKind::InvalidShots: return "Shot count must be greater than zero, got " + num(first);
         case QuantumErrorKind::NumericalInstability: return "Numerical instability while " + text;
         case QuantumErrorKind::Simulation: return "Simulation error: " + text;
+        case QuantumErrorKind::Interrupted: return "Interrupted";
     }
     throw InternalFault("unknown QuantumError kind");
 }

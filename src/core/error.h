@@ -19,6 +19,8 @@ enum class QuantumErrorKind {
     InvalidShots,
     NumericalInstability,
     Simulation,
+    /// The caller's interrupt check stopped the call (see core/interrupt.h).
+    Interrupted,
 };
 
 /// A circuit or simulation error: a kind, its numeric fields in message order, and its text.
@@ -48,6 +50,8 @@ struct QuantumError {
     static QuantumError numerical_instability(std::string what);
     /// "Simulation error: {text}".
     static QuantumError simulation(std::string text);
+    /// "Interrupted": the call was stopped by its caller's interrupt check.
+    static QuantumError interrupted();
 
     /// The user-facing message of this error.
     std::string message() const;

@@ -18,4 +18,5 @@ TEST(Error, QuantumMessages) {
               "Numerical instability while collapsing a near-zero measurement branch");
     EXPECT_EQ(QuantumError::simulation("statevector is unavailable when noise is enabled").message(),
               "Simulation error: statevector is unavailable when noise is enabled");
+    EXPECT_EQ(QuantumError::interrupted().message(), "Interrupted");
 }

@@ -10,6 +10,7 @@
 #include "python/convert.h"
 #include "python/errors.h"
 #include "python/method.h"
+#include "python/release.h"
 #include "quantum/statevector/memory.h"
 
 namespace qelix::py {
@@ -18,6 +19,10 @@ namespace {
 
 using crypto::ByteView;
 using crypto::CryptoResult;
+
+/// Hash inputs (and outputs) from this size on are processed without the interpreter
+/// lock; below it, giving the lock up would cost more than the hashing.
+constexpr std::size_t RELEASE_MIN_BYTES = std::size_t{1} << 16;
 
 /// The value of a crypto result. A failure of the decapsulation step itself (level
 /// mismatch, integrity check) is a RuntimeError; bad names and bad key material are ValueError.
@@ -65,7 +70,7 @@ PyObject* kem_keygen(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
     return guarded([&] {
         auto a = params.bind(args, kwargs);
         crypto::KemLevel level = unwrap_crypto(crypto::parse_kem_level(to_optional_text(a[0], "level")));
-        crypto::KemKeyPair keys = crypto::kem_keygen(level);
+        crypto::KemKeyPair keys = released([&] { return crypto::kem_keygen(level); });
         return pair(new_bytes(keys.public_key), new_bytes(keys.secret_key));
     });
 }
@@ -74,7 +79,8 @@ PyObject* kem_encapsulate(PyObject*, PyObject* args, PyObject* kwargs) noexcept 
     static const Parameters<1> params("kem_encapsulate", {"public_key"}, 1);
     return guarded([&] {
         auto a = params.bind(args, kwargs);
-        crypto::KemEncapsulation enc = unwrap_crypto(crypto::kem_encapsulate(to_bytes(a[0], "public_key")));
+        ByteView public_key = to_bytes(a[0], "public_key");
+        crypto::KemEncapsulation enc = unwrap_crypto(released([&] { return crypto::kem_encapsulate(public_key); }));
         return pair(new_bytes(enc.ciphertext), new_bytes(enc.shared_secret));
     });
 }
@@ -85,7 +91,7 @@ PyObject* kem_decapsulate(PyObject*, PyObject* args, PyObject* kwargs) noexcept 
         auto a = params.bind(args, kwargs);
         ByteView secret_key = to_bytes(a[0], "secret_key");
         ByteView ciphertext = to_bytes(a[1], "ciphertext");
-        return new_bytes(unwrap_crypto(crypto::kem_decapsulate(secret_key, ciphertext)));
+        return new_bytes(unwrap_crypto(released([&] { return crypto::kem_decapsulate(secret_key, ciphertext); })));
     });
 }
 
@@ -94,7 +100,7 @@ PyObject* sign_keygen(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
     return guarded([&] {
         auto a = params.bind(args, kwargs);
         auto scheme = unwrap_crypto(crypto::parse_signature_scheme(to_optional_text(a[0], "scheme")));
-        crypto::SignKeyPair keys = crypto::sign_keygen(scheme);
+        crypto::SignKeyPair keys = released([&] { return crypto::sign_keygen(scheme); });
         return pair(new_bytes(keys.public_key), new_bytes(keys.secret_key));
     });
 }
@@ -105,7 +111,7 @@ PyObject* sign(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
         auto a = params.bind(args, kwargs);
         ByteView secret_key = to_bytes(a[0], "secret_key");
         ByteView message = to_bytes(a[1], "message");
-        return new_bytes(unwrap_crypto(crypto::sign(secret_key, message)));
+        return new_bytes(unwrap_crypto(released([&] { return crypto::sign(secret_key, message); })));
     });
 }
 
@@ -116,7 +122,7 @@ PyObject* verify(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
         ByteView public_key = to_bytes(a[0], "public_key");
         ByteView message = to_bytes(a[1], "message");
         ByteView signature = to_bytes(a[2], "signature");
-        return PyBool_FromLong(unwrap_crypto(crypto::verify(public_key, message, signature)));
+        return PyBool_FromLong(unwrap_crypto(released([&] { return crypto::verify(public_key, message, signature); })));
     });
 }
 
@@ -125,7 +131,8 @@ PyObject* digest(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
     static const Parameters<1> params(name.text, {"data"}, 1);
     return guarded([&] {
         auto a = params.bind(args, kwargs);
-        auto out = Digest(to_bytes(a[0], "data"));
+        ByteView data = to_bytes(a[0], "data");
+        auto out = data.size() < RELEASE_MIN_BYTES ? Digest(data) : released([&] { return Digest(data); });
         return new_bytes(ByteView(out));
     });
 }
@@ -137,7 +144,11 @@ PyObject* xof(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
         auto a = params.bind(args, kwargs);
         ByteView data = to_bytes(a[0], "data");
         std::uint64_t output_len = to_index(a[1], "output_len");
-        return new_bytes_filled(output_len, [&](std::span<std::uint8_t> out) { Squeeze(data, out); });
+        return new_bytes_filled(output_len, [&](std::span<std::uint8_t> out) {
+            if (data.size() + out.size() < RELEASE_MIN_BYTES) return Squeeze(data, out);
+            // The output is a new bytes object no other thread can see yet.
+            released([&] { return (Squeeze(data, out), 0); });
+        });
     });
 }
 
@@ -154,7 +165,7 @@ PyObject* random_bytes(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
         std::uint64_t n = to_index(a[0], "n");
         // The packed bytes, then their copy in the result.
         check_allocatable(n, 2);
-        return new_bytes(crypto::generate_bytes(n, measurement_source()));
+        return new_bytes(released([&] { return crypto::generate_bytes(n, measurement_source()); }));
     });
 }
 
@@ -165,13 +176,14 @@ PyObject* random_bits(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
         std::uint64_t n = to_index(a[0], "n");
         // One byte per bit, then one list slot per bit.
         check_allocatable(n, 1 + sizeof(PyObject*));
-        std::vector<std::uint8_t> bits = crypto::generate_bits(n, measurement_source());
+        std::vector<std::uint8_t> bits = released([&] { return crypto::generate_bits(n, measurement_source()); });
         nb::object list = nb::steal(PyList_New(Py_ssize_t(bits.size())));
         if (!list.is_valid()) throw nb::python_error();
         for (std::size_t i = 0; i < bits.size(); ++i) {
             PyObject* bit = PyLong_FromLong(bits[i]);
             if (!bit) throw nb::python_error();
             PyList_SetItem(list.ptr(), Py_ssize_t(i), bit);
+            check_signals(i);
         }
         return list.release().ptr();
     });

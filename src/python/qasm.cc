@@ -6,6 +6,7 @@
 #include "python/convert.h"
 #include "python/errors.h"
 #include "python/method.h"
+#include "python/release.h"
 #include "quantum/qasm/parser.h"
 #include "quantum/qasm/serializer.h"
 
@@ -17,7 +18,9 @@ PyObject* parse(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
     static const Parameters<1> params("parse_qasm", {"source"}, 1);
     return guarded([&] {
         auto a = params.bind(args, kwargs);
-        Circuit circuit = unwrap(parse_qasm(to_text(a[0], "source")));
+        // The text is read in place: a str never changes, and the argument keeps it alive.
+        const std::string_view source = to_text(a[0], "source");
+        Circuit circuit = unwrap(released([&] { return parse_qasm(source); }));
         return nb::cast(PyCircuit{std::move(circuit), {}}).release().ptr();
     });
 }
@@ -28,7 +31,7 @@ PyObject* serialize(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
         auto a = params.bind(args, kwargs);
         PyCircuit& c = to_instance<PyCircuit>(a[0], "circuit");
         SharedBorrow read(c.borrow);
-        std::string text = to_qasm(c.circuit);
+        std::string text = released([&] { return to_qasm(c.circuit); });
         return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
     });
 }

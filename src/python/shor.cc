@@ -4,6 +4,7 @@
 #include "python/convert.h"
 #include "python/errors.h"
 #include "python/method.h"
+#include "python/release.h"
 #include "quantum/algorithms/shor.h"
 
 namespace qelix::py {
@@ -16,7 +17,7 @@ PyObject* shor_factor(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
         auto a = params.bind(args, kwargs);
         std::uint64_t n = to_index(a[0], "n");
         SimulatorConfig config = algorithm_config(to_optional_index(a[1], "seed"));
-        ShorResult r = unwrap(qelix::shor_factor(n, config));
+        ShorResult r = unwrap(released([&] { return qelix::shor_factor(n, config); }));
         nb::dict out;
         out["n"] = nb::int_(r.n);
         nb::list factors;

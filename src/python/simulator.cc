@@ -5,6 +5,7 @@
 #include "python/convert.h"
 #include "python/errors.h"
 #include "python/method.h"
+#include "python/release.h"
 #include "python/simulation.h"
 #include "quantum/statevector/memory.h"
 
@@ -37,6 +38,7 @@ PyObject* build_list(std::size_t size, Make&& make) {
         PyObject* item = make(k);
         if (!item) throw nb::python_error();
         PyList_SET_ITEM(list.ptr(), static_cast<Py_ssize_t>(k), item);
+        check_signals(k);
     }
     return list.release().ptr();
 }
@@ -94,14 +96,14 @@ PyObject* run(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
     return with_circuit(params, self, args, kwargs, [](const SimulatorConfig& config, const Circuit& c, auto& a) {
         // An omitted shot count means 1000; an explicit None is refused like any non-integer.
         std::uint32_t shots = a[1].is_valid() ? to_u32(a[1], "shots") : DEFAULT_SHOTS;
-        return new_quantum_result(unwrap(qelix::run(config, c, shots)));
+        return new_quantum_result(unwrap(released([&] { return qelix::run(config, c, shots); })));
     });
 }
 
 PyObject* statevector(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
     static const Parameters<1> params("statevector", {"circuit"}, 1);
     return with_circuit(params, self, args, kwargs, [](const SimulatorConfig& config, const Circuit& c, auto&) {
-        StateBuffer state = unwrap(qelix::statevector(config, c));
+        StateBuffer state = unwrap(released([&] { return qelix::statevector(config, c); }));
         check_list_memory(state.size(), PAIR_ENTRY_BYTES);
         std::span<const Complex> amps = state.amplitudes();
         return build_list(amps.size(), [&](std::size_t k) {
@@ -123,7 +125,7 @@ PyObject* statevector(PyObject* self, PyObject* args, PyObject* kwargs) noexcept
 PyObject* probabilities(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
     static const Parameters<1> params("probabilities", {"circuit"}, 1);
     return with_circuit(params, self, args, kwargs, [](const SimulatorConfig& config, const Circuit& c, auto&) {
-        Probabilities p = unwrap(qelix::probabilities(config, c));
+        Probabilities p = unwrap(released([&] { return qelix::probabilities(config, c); }));
         check_list_memory(p.size(), FLOAT_ENTRY_BYTES);
         return build_list(p.size(), [&](std::size_t k) { return PyFloat_FromDouble(p[k]); });
     });
@@ -133,7 +135,7 @@ PyObject* statevector_array(PyObject* self, PyObject* args, PyObject* kwargs) no
     static const Parameters<1> params("statevector_array", {"circuit"}, 1);
     return with_circuit(params, self, args, kwargs, [](const SimulatorConfig& config, const Circuit& c, auto&) {
         require_numpy("statevector_array");
-        return amplitude_array(unwrap(qelix::statevector(config, c)));
+        return amplitude_array(unwrap(released([&] { return qelix::statevector(config, c); })));
     });
 }
 
@@ -141,7 +143,7 @@ PyObject* probabilities_array(PyObject* self, PyObject* args, PyObject* kwargs) 
     static const Parameters<1> params("probabilities_array", {"circuit"}, 1);
     return with_circuit(params, self, args, kwargs, [](const SimulatorConfig& config, const Circuit& c, auto&) {
         require_numpy("probabilities_array");
-        return probability_array(unwrap(qelix::probabilities(config, c)));
+        return probability_array(unwrap(released([&] { return qelix::probabilities(config, c); })));
     });
 }
 

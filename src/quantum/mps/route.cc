@@ -40,7 +40,9 @@ Result<QuantumResult> run_mps(const SimulatorConfig& config, const Circuit& circ
     if (!state) return std::unexpected(state.error());
 
     SeededRng rng = make_rng(config);
-    const std::vector<WordCount> pairs = sample(*state, shots, rng);
+    const auto sampled = sample(*state, shots, rng);
+    if (!sampled) return std::unexpected(sampled.error());
+    const std::vector<WordCount>& pairs = *sampled;
     const std::vector<std::size_t> measured = measured_qubits(circuit);
     // Several words share a key when only some qubits are measured; sum them before narrowing.
     std::unordered_map<std::string, std::uint64_t> per_key;

@@ -7,6 +7,7 @@
 #include "quantum/qasm/declarations.h"
 #include "quantum/qasm/expansion.h"
 #include "quantum/qasm/statements.h"
+#include "core/interrupt.h"
 #include "quantum/qasm/text.h"
 
 namespace qelix {
@@ -140,8 +141,12 @@ QasmResult<Circuit> parse_qasm(std::string_view source, const ParseLimits& limit
     if (!circuit) return std::unexpected(at_line(1, circuit.error()));
 
     OperationReader reader(*decl, limits, *circuit);
-    for (const qasm::Statement& statement : decl->operations)
+    for (const qasm::Statement& statement : decl->operations) {
         if (auto ok = reader.read(statement); !ok) return std::unexpected(ok.error());
+        // Reading a statement costs a few passes over its text and the gates it places.
+        if (interrupted(static_cast<std::int64_t>(16 * statement.text.size())))
+            return std::unexpected(QasmError::interrupted());
+    }
     return std::move(*circuit);
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <variant>
 
+#include "core/interrupt.h"
 #include "quantum/mps/route.h"
 #include "quantum/statevector/memory.h"
 #include "quantum/simulator/sampler.h"
@@ -14,6 +15,12 @@ namespace {
 
 /// Counts per basis index are kept in a flat table up to this many states.
 constexpr std::size_t DENSE_COUNT_LIMIT = std::size_t{1} << 22;
+/// Sampling polls for an interrupt once per this many shots, each worth about SHOT_WORK units.
+constexpr std::uint32_t SHOTS_PER_POLL = 1024;
+constexpr std::int64_t SHOT_WORK = 64;
+/// Work a run costs besides its gates (generator from entropy, buffers), so that many
+/// tiny runs in a row still poll.
+constexpr std::int64_t RUN_WORK = 4096;
 
 /// A gate whose matrix holds a NaN or an infinity (from a NaN or infinite angle) would
 /// fill the whole state with NaN, and sampling NaN probabilities picks the last basis
@@ -41,7 +48,8 @@ void add_count(QuantumResult& result, std::uint64_t index, std::uint32_t count,
 Result<QuantumResult> run_fast_path(const SimulatorConfig& config, const Circuit& circuit, std::uint32_t shots) {
     auto state = StateBuffer::allocate(circuit.num_qubits());
     if (!state) return std::unexpected(state.error());
-    state->apply_circuit(circuit, use_parallel(config, circuit));
+    if (auto done = state->apply_circuit(circuit, use_parallel(config, circuit)); !done)
+        return std::unexpected(done.error());
     SeededRng rng = make_rng(config);
     return sample_counts(std::move(*state), measured_qubits(circuit), shots, rng);
 }
@@ -90,13 +98,17 @@ Result<QuantumResult> sample_counts(StateBuffer state, const std::vector<std::si
                                     SeededRng& rng) {
     const std::size_t num_qubits = state.num_qubits();
     Sampler sampler(std::move(state).into_probabilities());
+    if (interrupt_requested()) return std::unexpected(QuantumError::interrupted());
     QuantumResult result{
         .counts = {}, .num_bits = measured.empty() ? num_qubits : measured.size(), .total_shots = shots};
     if (sampler.size() <= DENSE_COUNT_LIMIT) {
         std::vector<std::uint32_t> per_index(sampler.size());
         std::size_t distinct = 0;
-        for (std::uint32_t shot = 0; shot < shots; ++shot)
+        for (std::uint32_t shot = 0; shot < shots; ++shot) {
             distinct += ++per_index[sampler.index_for(rng.next_f64())] == 1;
+            if (shot % SHOTS_PER_POLL == 0 && interrupted(SHOTS_PER_POLL * SHOT_WORK))
+                return std::unexpected(QuantumError::interrupted());
+        }
         if (!can_provide(counts_table_bytes(distinct, result.num_bits)))
             return std::unexpected(
                 QuantumError::insufficient_memory(num_qubits, counts_table_bytes(distinct, result.num_bits)));
@@ -108,6 +120,8 @@ Result<QuantumResult> sample_counts(StateBuffer state, const std::vector<std::si
         for (std::uint32_t shot = 0; shot < shots; ++shot) {
             auto [entry, fresh] = per_index.try_emplace(sampler.index_for(rng.next_f64()), 0);
             ++entry->second;
+            if (shot % SHOTS_PER_POLL == 0 && interrupted(SHOTS_PER_POLL * SHOT_WORK))
+                return std::unexpected(QuantumError::interrupted());
             if (fresh && !counts_can_double(per_index.size(), result.num_bits))
                 return std::unexpected(QuantumError::insufficient_memory(
                     num_qubits, counts_table_bytes(2 * per_index.size(), result.num_bits)));
@@ -120,6 +134,7 @@ Result<QuantumResult> sample_counts(StateBuffer state, const std::vector<std::si
 
 Result<QuantumResult> run(const SimulatorConfig& config, const Circuit& circuit, std::uint32_t shots) {
     if (shots == 0) return std::unexpected(QuantumError::invalid_shots(0));
+    if (interrupted(RUN_WORK)) return std::unexpected(QuantumError::interrupted());
     if (auto ok = check_finite_gates(circuit); !ok) return std::unexpected(ok.error());
     if (auto bond = mps_bond_limit(config.backend, circuit)) return run_mps(config, circuit, shots, *bond);
     const bool noisy = !config.noise.is_ideal();
@@ -140,14 +155,17 @@ Result<StateBuffer> statevector(const SimulatorConfig& config, const Circuit& ci
     if (auto bond = mps_bond_limit(config.backend, circuit)) return statevector_mps(circuit, *bond);
     auto state = StateBuffer::allocate(circuit.num_qubits());
     if (!state) return state;
-    state->apply_circuit(circuit, use_parallel(config, circuit));
+    if (auto done = state->apply_circuit(circuit, use_parallel(config, circuit)); !done)
+        return std::unexpected(done.error());
     return state;
 }
 
 Result<Probabilities> probabilities(const SimulatorConfig& config, const Circuit& circuit) {
     auto state = statevector(config, circuit);
     if (!state) return std::unexpected(state.error());
-    return std::move(*state).into_probabilities();
+    Probabilities p = std::move(*state).into_probabilities();
+    if (interrupt_requested()) return std::unexpected(QuantumError::interrupted());
+    return p;
 }
 
 }  // namespace qelix

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <variant>
 
+#include "core/interrupt.h"
 #include "quantum/statevector/kernels.h"
 #include "quantum/statevector/memory.h"
 #include "quantum/statevector/parallel.h"
@@ -169,14 +170,17 @@ void StateBuffer::apply_gate(const Gate& gate, std::span<const std::size_t> targ
                  [&](std::size_t begin, std::size_t end) { apply_two_qubit_kernel(amps, a, b, m, begin, end); });
 }
 
-void StateBuffer::apply_circuit(const Circuit& circuit, bool parallel) {
+Status StateBuffer::apply_circuit(const Circuit& circuit, bool parallel) {
     if (circuit.num_qubits() != num_qubits_) throw InternalFault("circuit and state differ in width");
+    const auto work = static_cast<std::int64_t>(size());
     for (const Instruction& instruction : circuit.instructions()) {
         if (const auto* op = std::get_if<GateOp>(&instruction))
             apply_gate(op->gate, op->targets, parallel);
         else if (std::holds_alternative<ConditionalOp>(instruction))
             throw InternalFault("conditional gate reached the noiseless state-vector pass");
+        if (interrupted(work)) return std::unexpected(QuantumError::interrupted());
     }
+    return {};
 }
 
 double StateBuffer::probability_of_one(std::size_t qubit) const {
@@ -231,9 +235,13 @@ Probabilities StateBuffer::into_probabilities() && {
     // has already been read, so one ascending pass converts in place.
     double* d = reinterpret_cast<double*>(data_.get());
     const std::size_t n = size();
-    for (std::size_t k = 0; k < n; ++k) {
-        double re = d[2 * k], im = d[2 * k + 1];
-        d[k] = re * re + im * im;
+    for (std::size_t begin = 0; begin < n; begin += INTERRUPT_POLL_CHUNK) {
+        const std::size_t end = std::min(n, begin + INTERRUPT_POLL_CHUNK);
+        for (std::size_t k = begin; k < end; ++k) {
+            double re = d[2 * k], im = d[2 * k + 1];
+            d[k] = re * re + im * im;
+        }
+        if (interrupted(static_cast<std::int64_t>(end - begin))) break;  // the caller reports it
     }
     Complex* raw = data_.release();
     void* shrunk = std::realloc(raw, n * sizeof(double));

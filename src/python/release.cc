@@ -1,0 +1,44 @@
+#include "python/release.h"
+
+namespace qelix::py {
+
+namespace {
+
+/// True on the interpreter's main thread, the only one that runs signal handlers;
+/// other threads need no check (and so never wait for the lock in the middle of a call).
+bool on_main_thread() {
+    static const unsigned long main_ident = [] {
+        nb::object thread = nb::module_::import_("threading").attr("main_thread")();
+        return nb::cast<unsigned long>(thread.attr("ident"));
+    }();
+    return PyThread_get_thread_ident() == main_ident;
+}
+
+}  // namespace
+
+ReleasedLock::ReleasedLock()
+    : state_(nullptr),
+      scope_(InterruptCheck{.ask = on_main_thread() ? &ReleasedLock::ask : nullptr,
+                            .context = this,
+                            .interval = CHECK_INTERVAL}) {
+    state_ = PyEval_SaveThread();
+}
+
+ReleasedLock::~ReleasedLock() {
+    if (state_ != nullptr) PyEval_RestoreThread(state_);
+}
+
+void ReleasedLock::finish() {
+    PyEval_RestoreThread(std::exchange(state_, nullptr));
+    if (scope_.fired()) throw nb::python_error();
+}
+
+bool ReleasedLock::ask(void* self) {
+    auto* lock = static_cast<ReleasedLock*>(self);
+    PyEval_RestoreThread(lock->state_);
+    const bool raised = PyErr_CheckSignals() != 0;
+    lock->state_ = PyEval_SaveThread();
+    return raised;
+}
+
+}  // namespace qelix::py
