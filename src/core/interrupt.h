@@ -65,6 +65,9 @@ inline bool interrupted(std::int64_t work) {
     return scope->budget_ <= 0 && scope->poll_clock();
 }
 
+/// True when the calling thread has an interrupt check installed.
+inline bool interrupt_installed() { return detail::current_interrupt != nullptr; }
+
 /// True when the current call was told to stop, for callers of loops that stop early.
 inline bool interrupt_requested() {
     const InterruptScope* scope = detail::current_interrupt;

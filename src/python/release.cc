@@ -18,9 +18,8 @@ bool on_main_thread() {
 
 ReleasedLock::ReleasedLock()
     : state_(nullptr),
-      scope_(InterruptCheck{.ask = on_main_thread() ? &ReleasedLock::ask : nullptr,
-                            .context = this,
-                            .interval = CHECK_INTERVAL}) {
+      scope_(InterruptCheck{
+          .ask = on_main_thread() ? &ReleasedLock::ask : nullptr, .context = this, .interval = CHECK_INTERVAL}) {
     state_ = PyEval_SaveThread();
 }
 

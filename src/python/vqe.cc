@@ -24,8 +24,9 @@ PyObject* vqe_hydrogen(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
                                      .noise = NoiseModel::ideal(),
                                      .parallel = true};
 
-        VqeResult r = unwrap(released(
-            [&] { return run_vqe(h2_hamiltonian(), Ansatz::ry_chain(), {0.0, 0.0}, max_iterations, shots, config); }));
+        VqeResult r = unwrap(released([&] {
+            return run_vqe(h2_hamiltonian(), Ansatz::ry_chain(), {0.0, 0.0}, max_iterations, shots, config);
+        }));
         nb::dict out;
         out["energy"] = nb::float_(r.energy);
         out["optimal_params"] = float_list(r.optimal_params);
