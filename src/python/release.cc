@@ -4,17 +4,18 @@ namespace qelix::py {
 
 namespace {
 
-/// True on the interpreter's main thread, the only one that runs signal handlers;
-/// other threads need no check (and so never wait for the lock in the middle of a call).
-bool on_main_thread() {
-    static const unsigned long main_ident = [] {
-        nb::object thread = nb::module_::import_("threading").attr("main_thread")();
-        return nb::cast<unsigned long>(thread.attr("ident"));
-    }();
-    return PyThread_get_thread_ident() == main_ident;
-}
+/// The interpreter's main thread, the only one that runs signal handlers.
+unsigned long main_thread_ident = 0;
+
+/// Other threads need no check (and so never wait for the lock in the middle of a call).
+bool on_main_thread() { return PyThread_get_thread_ident() == main_thread_ident; }
 
 }  // namespace
+
+void remember_main_thread() {
+    nb::object thread = nb::module_::import_("threading").attr("main_thread")();
+    main_thread_ident = nb::cast<unsigned long>(thread.attr("ident"));
+}
 
 ReleasedLock::ReleasedLock()
     : state_(nullptr),

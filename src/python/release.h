@@ -21,6 +21,9 @@ namespace nb = nanobind;
 /// Least time between two looks at pending signals during a released call.
 inline constexpr std::chrono::milliseconds CHECK_INTERVAL{50};
 
+/// Notes which thread is the interpreter's main thread (at import, with the lock held).
+void remember_main_thread();
+
 /// The interpreter lock given up for the guard's lifetime (taken back on destruction),
 /// with an interrupt check installed on the main thread.
 class ReleasedLock {
