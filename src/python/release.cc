@@ -7,7 +7,8 @@ namespace {
 /// The interpreter's main thread, the only one that runs signal handlers.
 unsigned long main_thread_ident = 0;
 
-/// Other threads need no check (and so never wait for the lock in the middle of a call).
+/// Other threads need no check (and so never wait for the lock in the middle of a call,
+/// nor pay for polling).
 bool on_main_thread() { return PyThread_get_thread_ident() == main_thread_ident; }
 
 }  // namespace
@@ -17,10 +18,9 @@ void remember_main_thread() {
     main_thread_ident = nb::cast<unsigned long>(thread.attr("ident"));
 }
 
-ReleasedLock::ReleasedLock()
-    : state_(nullptr),
-      scope_(InterruptCheck{
-          .ask = on_main_thread() ? &ReleasedLock::ask : nullptr, .context = this, .interval = CHECK_INTERVAL}) {
+ReleasedLock::ReleasedLock() {
+    if (on_main_thread())
+        scope_.emplace(InterruptCheck{.ask = &ReleasedLock::ask, .context = this, .interval = CHECK_INTERVAL});
     state_ = PyEval_SaveThread();
 }
 
@@ -30,7 +30,7 @@ ReleasedLock::~ReleasedLock() {
 
 void ReleasedLock::finish() {
     PyEval_RestoreThread(std::exchange(state_, nullptr));
-    if (scope_.fired()) throw nb::python_error();
+    if (scope_ && scope_->fired()) throw nb::python_error();
 }
 
 bool ReleasedLock::ask(void* self) {

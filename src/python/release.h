@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <optional>
 #include <type_traits>
 #include <utility>
 
@@ -40,8 +41,9 @@ class ReleasedLock {
     /// The interrupt check: runs the signal handlers with the lock held; true when one raised.
     static bool ask(void* self);
 
-    PyThreadState* state_;
-    InterruptScope scope_;
+    PyThreadState* state_ = nullptr;
+    /// Installed on the main thread only: other threads never run signal handlers.
+    std::optional<InterruptScope> scope_;
 };
 
 /// Runs `work`, which must not touch any Python object, without the interpreter lock;
