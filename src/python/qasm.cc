@@ -14,32 +14,30 @@ namespace qelix::py {
 
 namespace {
 
+const Signature PARSE("parse_qasm", {"source"}, "Parse `OpenQASM` 2.0 source into a circuit.");
+const Signature SERIALIZE("to_qasm", {"circuit"}, "Serialize a circuit into `OpenQASM` 2.0 source.");
+
 PyObject* parse(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("parse_qasm", {"source"}, 1);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
+        Args a = PARSE.bind(args, kwargs);
         // The text is read in place: a str never changes, and the argument keeps it alive.
-        const std::string_view source = to_text(a[0], "source");
+        const std::string_view source = a.get(0, to_text);
         Circuit circuit = unwrap(released([&] { return parse_qasm(source); }));
         return nb::cast(PyCircuit{std::move(circuit), {}}).release().ptr();
     });
 }
 
 PyObject* serialize(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("to_qasm", {"circuit"}, 1);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
-        PyCircuit& c = to_instance<PyCircuit>(a[0], "circuit");
+        Args a = SERIALIZE.bind(args, kwargs);
+        PyCircuit& c = a.get(0, to_instance<PyCircuit>);
         SharedBorrow read(c.borrow);
-        std::string text = released([&] { return to_qasm(c.circuit); });
-        return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
+        return to_python_text(released([&] { return to_qasm(c.circuit); }));
     });
 }
 
-PyMethodDef PARSE_QASM =
-    method_def("parse_qasm", parse, "parse_qasm(source)\n--\n\nParse `OpenQASM` 2.0 source into a circuit.");
-PyMethodDef TO_QASM =
-    method_def("to_qasm", serialize, "to_qasm(circuit)\n--\n\nSerialize a circuit into `OpenQASM` 2.0 source.");
+PyMethodDef PARSE_QASM = PARSE.def(parse);
+PyMethodDef TO_QASM = SERIALIZE.def(serialize);
 
 }  // namespace
 
