@@ -46,6 +46,7 @@ QuantumError QuantumError::memory_limit(std::string text) {
 QuantumError QuantumError::simulation(std::string text) {
     return {QuantumErrorKind::Simulation, 0, 0, std::move(text)};
 }
+QuantumError QuantumError::interrupted() { return {QuantumErrorKind::Interrupted}; }
 
 std::string QuantumError::message() const {
     switch (kind) {
@@ -69,6 +70,7 @@ std::string QuantumError::message() const {
         case QuantumErrorKind::Unsupported:
         case QuantumErrorKind::MemoryLimit:
         case QuantumErrorKind::Simulation: return "Simulation error: " + text;
+        case QuantumErrorKind::Interrupted: return "Interrupted";
     }
     throw InternalFault("unknown QuantumError kind");
 }

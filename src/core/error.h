@@ -28,6 +28,8 @@ enum class QuantumErrorKind {
     MemoryLimit,
     /// A failure during simulation itself (a decomposition or a quantity that broke down).
     Simulation,
+    /// The caller's interrupt check stopped the call (see core/interrupt.h).
+    Interrupted,
 };
 
 /// A circuit or simulation error: a kind, its numeric fields in message order, and its text.
@@ -65,6 +67,8 @@ struct QuantumError {
     static QuantumError memory_limit(std::string text);
     /// "Simulation error: {text}".
     static QuantumError simulation(std::string text);
+    /// "Interrupted": the call was stopped by its caller's interrupt check.
+    static QuantumError interrupted();
 
     /// The user-facing message of this error.
     std::string message() const;

@@ -18,6 +18,7 @@ TEST(Error, QuantumMessages) {
               "Numerical instability while collapsing a near-zero measurement branch");
     EXPECT_EQ(QuantumError::simulation("statevector is unavailable when noise is enabled").message(),
               "Simulation error: statevector is unavailable when noise is enabled");
+    EXPECT_EQ(QuantumError::interrupted().message(), "Interrupted");
 }
 
 TEST(Error, SpecificKindsKeepTheSimulationText) {

@@ -5,6 +5,7 @@
 #include "python/convert.h"
 #include "python/errors.h"
 #include "python/method.h"
+#include "python/release.h"
 #include "quantum/circuit/draw.h"
 #include "quantum/qasm/serializer.h"
 
@@ -208,7 +209,7 @@ PyObject* draw_text(PyObject* self, PyObject*) noexcept {
 }
 
 PyObject* qasm_text(PyObject* self, PyObject*) noexcept {
-    return query(self, [](const Circuit& c) { return to_python_text(to_qasm(c)); });
+    return query(self, [](const Circuit& c) { return to_python_text(released([&] { return to_qasm(c); })); });
 }
 
 PyObject* str(PyObject* self) noexcept { return draw_text(self, nullptr); }

@@ -10,6 +10,7 @@
 #include "python/convert.h"
 #include "python/errors.h"
 #include "python/method.h"
+#include "python/release.h"
 #include "quantum/statevector/memory.h"
 
 namespace qelix::py {
@@ -18,6 +19,10 @@ namespace {
 
 using crypto::ByteView;
 using crypto::CryptoResult;
+
+/// Hash inputs (and outputs) from this size on are processed without the interpreter
+/// lock; below it, giving the lock up would cost more than the hashing.
+constexpr std::size_t RELEASE_MIN_BYTES = std::size_t{1} << 16;
 
 /// The value of a crypto result. A failure of the decapsulation step itself (level
 /// mismatch, integrity check) is a RuntimeError; bad names and bad key material are ValueError.
@@ -80,7 +85,7 @@ PyObject* kem_keygen(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
     return guarded([&] {
         Args a = KEM_KEYGEN.bind(args, kwargs);
         crypto::KemLevel level = unwrap_crypto(crypto::parse_kem_level(a.get(0, to_optional_text)));
-        crypto::KemKeyPair keys = crypto::kem_keygen(level);
+        crypto::KemKeyPair keys = released([&] { return crypto::kem_keygen(level); });
         return pair(new_bytes(keys.public_key), new_bytes(keys.secret_key));
     });
 }
@@ -88,7 +93,8 @@ PyObject* kem_keygen(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
 PyObject* kem_encapsulate(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
     return guarded([&] {
         Args a = KEM_ENCAPSULATE.bind(args, kwargs);
-        crypto::KemEncapsulation enc = unwrap_crypto(crypto::kem_encapsulate(a.get(0, to_bytes)));
+        ByteView public_key = a.get(0, to_bytes);
+        crypto::KemEncapsulation enc = unwrap_crypto(released([&] { return crypto::kem_encapsulate(public_key); }));
         return pair(new_bytes(enc.ciphertext), new_bytes(enc.shared_secret));
     });
 }
@@ -98,7 +104,7 @@ PyObject* kem_decapsulate(PyObject*, PyObject* args, PyObject* kwargs) noexcept 
         Args a = KEM_DECAPSULATE.bind(args, kwargs);
         ByteView secret_key = a.get(0, to_bytes);
         ByteView ciphertext = a.get(1, to_bytes);
-        return new_bytes(unwrap_crypto(crypto::kem_decapsulate(secret_key, ciphertext)));
+        return new_bytes(unwrap_crypto(released([&] { return crypto::kem_decapsulate(secret_key, ciphertext); })));
     });
 }
 
@@ -106,7 +112,7 @@ PyObject* sign_keygen(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
     return guarded([&] {
         Args a = SIGN_KEYGEN.bind(args, kwargs);
         auto scheme = unwrap_crypto(crypto::parse_signature_scheme(a.get(0, to_optional_text)));
-        crypto::SignKeyPair keys = crypto::sign_keygen(scheme);
+        crypto::SignKeyPair keys = released([&] { return crypto::sign_keygen(scheme); });
         return pair(new_bytes(keys.public_key), new_bytes(keys.secret_key));
     });
 }
@@ -116,7 +122,7 @@ PyObject* sign(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
         Args a = SIGN.bind(args, kwargs);
         ByteView secret_key = a.get(0, to_bytes);
         ByteView message = a.get(1, to_bytes);
-        return new_bytes(unwrap_crypto(crypto::sign(secret_key, message)));
+        return new_bytes(unwrap_crypto(released([&] { return crypto::sign(secret_key, message); })));
     });
 }
 
@@ -126,7 +132,7 @@ PyObject* verify(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
         ByteView public_key = a.get(0, to_bytes);
         ByteView message = a.get(1, to_bytes);
         ByteView signature = a.get(2, to_bytes);
-        return PyBool_FromLong(unwrap_crypto(crypto::verify(public_key, message, signature)));
+        return PyBool_FromLong(unwrap_crypto(released([&] { return crypto::verify(public_key, message, signature); })));
     });
 }
 
@@ -134,7 +140,8 @@ template <const Signature& SIG, auto Digest>
 PyObject* digest(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
     return guarded([&] {
         Args a = SIG.bind(args, kwargs);
-        auto out = Digest(a.get(0, to_bytes));
+        ByteView data = a.get(0, to_bytes);
+        auto out = data.size() < RELEASE_MIN_BYTES ? Digest(data) : released([&] { return Digest(data); });
         return new_bytes(ByteView(out));
     });
 }
@@ -145,7 +152,11 @@ PyObject* xof(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
         Args a = SIG.bind(args, kwargs);
         ByteView data = a.get(0, to_bytes);
         std::uint64_t output_len = a.index(1);
-        return new_bytes_filled(output_len, [&](std::span<std::uint8_t> out) { Squeeze(data, out); });
+        return new_bytes_filled(output_len, [&](std::span<std::uint8_t> out) {
+            if (data.size() + out.size() < RELEASE_MIN_BYTES) return Squeeze(data, out);
+            // The output is a new bytes object no other thread can see yet.
+            released([&] { return (Squeeze(data, out), 0); });
+        });
     });
 }
 
@@ -161,7 +172,7 @@ PyObject* random_bytes(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
         std::uint64_t n = a.index(0);
         // The packed bytes, then their copy in the result.
         check_allocatable(n, 2);
-        return new_bytes(crypto::generate_bytes(n, measurement_source()));
+        return new_bytes(released([&] { return crypto::generate_bytes(n, measurement_source()); }));
     });
 }
 
@@ -171,13 +182,14 @@ PyObject* random_bits(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
         std::uint64_t n = a.index(0);
         // One byte per bit, then one list slot per bit.
         check_allocatable(n, 1 + sizeof(PyObject*));
-        std::vector<std::uint8_t> bits = crypto::generate_bits(n, measurement_source());
+        std::vector<std::uint8_t> bits = released([&] { return crypto::generate_bits(n, measurement_source()); });
         nb::object list = nb::steal(PyList_New(Py_ssize_t(bits.size())));
         if (!list.is_valid()) throw nb::python_error();
         for (std::size_t i = 0; i < bits.size(); ++i) {
             PyObject* bit = PyLong_FromLong(bits[i]);
             if (!bit) throw nb::python_error();
             PyList_SetItem(list.ptr(), Py_ssize_t(i), bit);
+            check_signals(i);
         }
         return list.release().ptr();
     });

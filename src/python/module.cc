@@ -10,6 +10,7 @@
 #include "python/errors.h"
 #include "python/method.h"
 #include "python/qasm.h"
+#include "python/release.h"
 #include "python/simulation.h"
 
 namespace nb = nanobind;
@@ -18,6 +19,7 @@ using namespace qelix::py;
 NB_MODULE(qelix, m) {
     m.attr("__all__") = nb::list();
     register_internal_fault(m);
+    remember_main_thread();
 
     bind_circuit(m);
     export_name(m, "Circuit", m.attr("Circuit"));

@@ -7,6 +7,7 @@
 #include "python/convert.h"
 #include "python/errors.h"
 #include "python/method.h"
+#include "python/release.h"
 #include "quantum/algorithms/qaoa.h"
 
 namespace qelix::py {
@@ -112,7 +113,7 @@ PyObject* qaoa_maxcut(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
                                      .parallel = true};
         const Graph graph = absent(a[0]) ? graph_by_name(name) : graph_from_edges(a[0], num_vertices);
 
-        QaoaResult r = unwrap(qelix::qaoa_maxcut(graph, p, max_iterations, shots, config));
+        QaoaResult r = unwrap(released([&] { return qelix::qaoa_maxcut(graph, p, max_iterations, shots, config); }));
         nb::str solution = solution_text(r.best_solution);
         nb::dict out;
         out["best_solution"] = solution;

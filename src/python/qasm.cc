@@ -6,6 +6,7 @@
 #include "python/convert.h"
 #include "python/errors.h"
 #include "python/method.h"
+#include "python/release.h"
 #include "quantum/qasm/parser.h"
 #include "quantum/qasm/serializer.h"
 
@@ -19,7 +20,9 @@ const Signature SERIALIZE("to_qasm", {"circuit"}, "Serialize a circuit into `Ope
 PyObject* parse(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
     return guarded([&] {
         Args a = PARSE.bind(args, kwargs);
-        Circuit circuit = unwrap(parse_qasm(a.get(0, to_text)));
+        // The text is read in place: a str never changes, and the argument keeps it alive.
+        const std::string_view source = a.get(0, to_text);
+        Circuit circuit = unwrap(released([&] { return parse_qasm(source); }));
         return nb::cast(PyCircuit{std::move(circuit), {}}).release().ptr();
     });
 }
@@ -29,7 +32,7 @@ PyObject* serialize(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
         Args a = SERIALIZE.bind(args, kwargs);
         PyCircuit& c = a.get(0, to_instance<PyCircuit>);
         SharedBorrow read(c.borrow);
-        return to_python_text(to_qasm(c.circuit));
+        return to_python_text(released([&] { return to_qasm(c.circuit); }));
     });
 }
 

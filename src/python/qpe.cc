@@ -7,6 +7,7 @@
 #include "python/convert.h"
 #include "python/errors.h"
 #include "python/method.h"
+#include "python/release.h"
 #include "quantum/algorithms/qpe.h"
 
 namespace qelix::py {
@@ -56,8 +57,8 @@ PyObject* phase_estimation(PyObject*, PyObject* args, PyObject* kwargs) noexcept
 
         auto pair = eigen_pair(unitary, eigenstate);
         if (!pair) raise(PyExc_ValueError, "unsupported phase-estimation unitary/eigenstate pair");
-        PhaseEstimationResult r =
-            unwrap(qelix::phase_estimation(pair->gate, pair->preparation, precision_bits, shots, config));
+        PhaseEstimationResult r = unwrap(released(
+            [&] { return qelix::phase_estimation(pair->gate, pair->preparation, precision_bits, shots, config); }));
         nb::dict out;
         out["phase"] = nb::float_(r.phase);
         out["measured_value"] = nb::int_(r.measured_value);

@@ -3,6 +3,7 @@
 #include "python/convert.h"
 #include "python/errors.h"
 #include "python/method.h"
+#include "python/release.h"
 #include "quantum/algorithms/random_walk.h"
 
 namespace qelix::py {
@@ -22,6 +23,7 @@ nb::object new_list(std::size_t size, F&& make) {
         PyObject* item = make(i);
         if (!item) throw nb::python_error();
         PyList_SET_ITEM(list.ptr(), static_cast<Py_ssize_t>(i), item);
+        check_signals(i);
     }
     return list;
 }
@@ -32,7 +34,7 @@ PyObject* random_walk(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
     return guarded([&] {
         Args a = RANDOM_WALK.bind(args, kwargs);
         std::uint64_t steps = a.index(0);
-        RandomWalkResult r = unwrap(qelix::random_walk(steps, PYTHON_BYTES_PER_POSITION));
+        RandomWalkResult r = unwrap(released([&] { return qelix::random_walk(steps, PYTHON_BYTES_PER_POSITION); }));
         nb::dict out;
         out["positions"] = new_list(r.positions.size(), [&](std::size_t i) {
             return PyLong_FromLongLong(static_cast<long long>(r.positions[i]));

@@ -4,6 +4,7 @@
 #include "python/convert.h"
 #include "python/errors.h"
 #include "python/method.h"
+#include "python/release.h"
 #include "quantum/algorithms/shor.h"
 
 namespace qelix::py {
@@ -17,7 +18,7 @@ PyObject* shor_factor(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
         Args a = SHOR_FACTOR.bind(args, kwargs);
         std::uint64_t n = a.index(0);
         SimulatorConfig config = algorithm_config(a.get(1, to_optional_index));
-        ShorResult r = unwrap(qelix::shor_factor(n, config));
+        ShorResult r = unwrap(released([&] { return qelix::shor_factor(n, config); }));
         nb::dict out;
         out["n"] = nb::int_(r.n);
         nb::list factors;

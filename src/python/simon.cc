@@ -6,6 +6,7 @@
 #include "python/convert.h"
 #include "python/errors.h"
 #include "python/method.h"
+#include "python/release.h"
 #include "quantum/algorithms/simon.h"
 
 namespace qelix::py {
@@ -21,7 +22,7 @@ PyObject* simon_hidden_xor(PyObject*, PyObject* args, PyObject* kwargs) noexcept
         if (std::find(secret.begin(), secret.end(), true) == secret.end())
             raise(PyExc_ValueError, "Simon secret must be a non-zero bitstring");
         SimulatorConfig config = algorithm_config(a.get(1, to_optional_index));
-        SimonResult r = unwrap(qelix::simon_hidden_xor(secret, config));
+        SimonResult r = unwrap(released([&] { return qelix::simon_hidden_xor(secret, config); }));
         nb::list found;
         for (bool bit : r.secret) found.append(nb::bool_(bit));
         nb::dict out;

@@ -5,6 +5,7 @@
 #include "python/convert.h"
 #include "python/errors.h"
 #include "python/method.h"
+#include "python/release.h"
 #include "python/simulation.h"
 #include "quantum/statevector/memory.h"
 
@@ -37,6 +38,7 @@ PyObject* build_list(std::size_t size, Make&& make) {
         PyObject* item = make(k);
         if (!item) throw nb::python_error();
         PyList_SET_ITEM(list.ptr(), static_cast<Py_ssize_t>(k), item);
+        check_signals(k);
     }
     return list.release().ptr();
 }
@@ -104,14 +106,14 @@ PyObject* run(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
     return with_circuit(RUN, self, args, kwargs, [](const SimulatorConfig& config, const Circuit& c, const Args& a) {
         // An omitted shot count means 1000; an explicit None is refused like any non-integer.
         std::uint32_t shots = a[1].is_valid() ? a.get(1, to_u32) : DEFAULT_SHOTS;
-        return new_quantum_result(unwrap(qelix::run(config, c, shots)));
+        return new_quantum_result(unwrap(released([&] { return qelix::run(config, c, shots); })));
     });
 }
 
 PyObject* statevector(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
     return with_circuit(STATEVECTOR, self, args, kwargs,
                         [](const SimulatorConfig& config, const Circuit& c, const Args&) {
-                            StateBuffer state = unwrap(qelix::statevector(config, c));
+                            StateBuffer state = unwrap(released([&] { return qelix::statevector(config, c); }));
                             check_list_memory(state.size(), PAIR_ENTRY_BYTES);
                             std::span<const Complex> amps = state.amplitudes();
                             return build_list(amps.size(), [&](std::size_t k) {
@@ -133,7 +135,7 @@ PyObject* statevector(PyObject* self, PyObject* args, PyObject* kwargs) noexcept
 PyObject* probabilities(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
     return with_circuit(PROBABILITIES, self, args, kwargs,
                         [](const SimulatorConfig& config, const Circuit& c, const Args&) {
-                            Probabilities p = unwrap(qelix::probabilities(config, c));
+                            Probabilities p = unwrap(released([&] { return qelix::probabilities(config, c); }));
                             check_list_memory(p.size(), FLOAT_ENTRY_BYTES);
                             return build_list(p.size(), [&](std::size_t k) { return PyFloat_FromDouble(p[k]); });
                         });
@@ -143,7 +145,7 @@ PyObject* statevector_array(PyObject* self, PyObject* args, PyObject* kwargs) no
     return with_circuit(STATEVECTOR_ARRAY, self, args, kwargs,
                         [](const SimulatorConfig& config, const Circuit& c, const Args&) {
                             require_numpy("statevector_array");
-                            return amplitude_array(unwrap(qelix::statevector(config, c)));
+                            return amplitude_array(unwrap(released([&] { return qelix::statevector(config, c); })));
                         });
 }
 
@@ -151,7 +153,7 @@ PyObject* probabilities_array(PyObject* self, PyObject* args, PyObject* kwargs) 
     return with_circuit(PROBABILITIES_ARRAY, self, args, kwargs,
                         [](const SimulatorConfig& config, const Circuit& c, const Args&) {
                             require_numpy("probabilities_array");
-                            return probability_array(unwrap(qelix::probabilities(config, c)));
+                            return probability_array(unwrap(released([&] { return qelix::probabilities(config, c); })));
                         });
 }
 

@@ -5,6 +5,7 @@
 #include "python/convert.h"
 #include "python/errors.h"
 #include "python/method.h"
+#include "python/release.h"
 #include "quantum/algorithms/vqe.h"
 
 namespace qelix::py {
@@ -31,8 +32,9 @@ PyObject* vqe_hydrogen(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
                                      .noise = NoiseModel::ideal(),
                                      .parallel = true};
 
-        VqeResult r = unwrap(
-            run_vqe(h2_hamiltonian(), Ansatz::ry_chain(), {0.0, HARTREE_FOCK_THETA_1}, max_iterations, shots, config));
+        VqeResult r = unwrap(released([&] {
+            return run_vqe(h2_hamiltonian(), Ansatz::ry_chain(), {0.0, HARTREE_FOCK_THETA_1}, max_iterations, shots, config);
+        }));
         nb::dict out;
         out["energy"] = nb::float_(r.energy);
         out["optimal_params"] = float_list(r.optimal_params);

@@ -1,8 +1,9 @@
 """Many Python threads on shared objects.
 
-Calls hold the interpreter lock throughout, but Python code that a call runs (an argument's
-__index__, a sequence's __getitem__) may switch threads in the middle of it: borrows must
-keep such interleavings from reading an object that is being changed, with the documented
+Long calls (simulations, algorithms, parsing, crypto) give up the interpreter lock while
+the core works, and Python code that a call runs (an argument's __index__, a sequence's
+__getitem__) may switch threads in the middle of it: borrows must keep both kinds of
+interleaving from reading an object that is being changed, with the documented
 RuntimeError texts, and every result must stay correct.
 """
 import sys
@@ -180,3 +181,85 @@ def test_threads_switching_inside_a_builder_see_borrow_errors_not_torn_circuits(
     run_threads(3, lambda i: writer(i) if i == 0 else reader(i))
     assert len(c) == 51
     assert set(conflicts) <= {"Already mutably borrowed"}
+
+
+def long_circuit(n=20, gates=400):
+    """A circuit whose simulation takes a good fraction of a second or more."""
+    c = qelix.Circuit(n)
+    for k in range(gates // 2):
+        c.h(k % n)
+        c.cx(k % n, (k + 1) % n)
+    return c
+
+
+def test_python_threads_run_while_a_simulation_runs():
+    # The counter notes the longest time it went without running. With the lock held
+    # throughout the call, that would be the whole call.
+    longest, done = [0.0], threading.Event()
+
+    def count():
+        last = time.monotonic()
+        while not done.is_set():
+            now = time.monotonic()
+            longest[0] = max(longest[0], now - last)
+            last = now
+
+    c, sim = long_circuit(), qelix.Simulator(parallel=False)
+    counter = threading.Thread(target=count)
+    counter.start()
+    try:
+        start = time.monotonic()
+        sim.run(c, 1)
+        duration = time.monotonic() - start
+    finally:
+        done.set()
+        counter.join()
+    assert longest[0] < duration / 2
+
+
+def test_two_simulations_run_side_by_side():
+    sim = qelix.Simulator(seed=3, parallel=False)
+    small = circuit_for(2)
+    expected = sim.run(small, 100).counts
+    started, finished = threading.Event(), threading.Event()
+    beside = []
+
+    def long_run():
+        started.set()
+        sim.run(long_circuit(), 1)
+        finished.set()
+
+    def short_runs():
+        started.wait()
+        while not finished.is_set():
+            counts = sim.run(small, 100).counts
+            if not finished.is_set():
+                beside.append(counts == expected)
+
+    run_threads(2, lambda i: (long_run if i == 0 else short_runs)())
+    # Serialised calls would let at most one or two short runs slip in around the long one.
+    assert len(beside) >= 10 and all(beside)
+
+
+def test_a_circuit_being_simulated_refuses_changes_from_other_threads():
+    c = long_circuit()
+    c.measure_all()
+    sim = qelix.Simulator(seed=1, parallel=False)
+    gates, qasm, runs = c.gate_count, [], []
+    runner = threading.Thread(target=lambda: runs.append(sim.run(c, 5)))
+    runner.start()
+    refused, added = None, 0
+    while runner.is_alive() and refused is None:
+        try:
+            c.x(0)  # succeeds only before the run has borrowed the circuit
+            added += 1
+        except RuntimeError as error:
+            refused = str(error)
+            # Reading is a shared borrow: allowed beside the run.
+            qasm.append(qelix.to_qasm(c))
+    runner.join()
+    assert refused == "Already borrowed"
+    assert c.gate_count == gates + added and qasm[0] == c.to_qasm()
+    assert sum(runs[0].counts.values()) == 5
+    c.x(0)  # the run released its borrow
+    assert c.gate_count == gates + added + 1

@@ -6,6 +6,7 @@
 #include <numbers>
 #include <string>
 
+#include "core/interrupt.h"
 #include "quantum/algorithms/fft.h"
 #include "quantum/circuit/gate.h"
 #include "quantum/statevector/memory.h"
@@ -13,6 +14,9 @@
 namespace qelix {
 
 namespace {
+
+/// Work units of one Fourier mode (a few sines, cosines and complex products).
+constexpr std::int64_t MODE_WORK = 64;
 
 /// The two coin amplitudes of one position.
 struct CoinPair {
@@ -69,6 +73,7 @@ Result<RandomWalkResult> random_walk(std::size_t steps, std::uint64_t extra_byte
     RandomWalkResult result;
     result.probabilities =
         steps <= WALK_STEPWISE_MAX_STEPS ? walk_probabilities_stepwise(steps) : walk_probabilities_spectral(steps);
+    if (interrupt_requested()) return std::unexpected(QuantumError::interrupted());
     result.positions.reserve(result.probabilities.size());
     for (std::size_t i = 0; i < result.probabilities.size(); ++i) {
         auto x = static_cast<std::int64_t>(i) - static_cast<std::int64_t>(steps);
@@ -96,6 +101,7 @@ std::vector<double> walk_probabilities_stepwise(std::size_t steps) {
             fresh[x + 1].c1 = (c0 - c1) * f;
         }
         current.swap(fresh);
+        if (interrupted(static_cast<std::int64_t>(8 * t))) break;  // random_walk reports it
     }
     std::vector<double> probabilities(size);
     for (std::size_t i = 0; i < size; ++i) probabilities[i] = position_probability(current[i].c0, current[i].c1);
@@ -107,16 +113,22 @@ std::vector<double> walk_probabilities_spectral(std::size_t steps) {
     // The walk never leaves -steps..steps, so a transform of at least that many
     // points reproduces the amplitudes without wrap-around.
     std::size_t n = std::bit_ceil(size);
-    std::vector<Complex> coin0(n), coin1(n);
+    // Filled as computed (not zeroed first), so that the pages are first touched
+    // inside the loop that polls for an interrupt.
+    std::vector<Complex> coin0, coin1;
+    coin0.reserve(n);
+    coin1.reserve(n);
     double t = static_cast<double>(steps);
     for (std::size_t j = 0; j < n; ++j) {
         double k = 2.0 * std::numbers::pi * static_cast<double>(j) / static_cast<double>(n);
         CoinPair mode = evolved_mode(k, t);
-        coin0[j] = mode.c0;
-        coin1[j] = mode.c1;
+        coin0.push_back(mode.c0);
+        coin1.push_back(mode.c1);
+        if (interrupted(MODE_WORK)) return {};  // random_walk reports it
     }
     inverse_fft(coin0);
     inverse_fft(coin1);
+    if (interrupt_requested()) return {};
     double scale = 1.0 / static_cast<double>(n);
     std::vector<double> probabilities(size, 0.0);
     for (std::size_t i = 0; i < size; i += 2) {

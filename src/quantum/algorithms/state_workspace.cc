@@ -16,7 +16,8 @@ bool StateWorkspace::plain_state_vector(const Circuit& circuit) const {
 Result<std::span<const Complex>> StateWorkspace::run(const Circuit& circuit) {
     if (plain_state_vector(circuit) && buffer_ && buffer_->num_qubits() == circuit.num_qubits()) {
         buffer_->reset();
-        buffer_->apply_circuit(circuit, use_parallel(config_, circuit));
+        if (auto done = buffer_->apply_circuit(circuit, use_parallel(config_, circuit)); !done)
+            return std::unexpected(done.error());
     } else {
         // First use, or anything unusual: the driver allocates and reports its errors.
         auto state = statevector(config_, circuit);

@@ -1,5 +1,7 @@
 #include "quantum/mps/amplitude.h"
 
+#include "core/interrupt.h"
+
 namespace qelix {
 
 namespace {
@@ -48,6 +50,8 @@ Result<std::vector<Complex>> dense_amplitudes(const MpsState& state) {
             for (std::size_t p = 0; p < prefixes; ++p) step(&v[p * width], site, s, &next[(p | (s << q)) * site.right]);
         std::swap(v, next);
         width = site.right;
+        if (interrupted(static_cast<std::int64_t>(2 * prefixes * site.left * site.right)))
+            return std::unexpected(QuantumError::interrupted());
     }
     if (width == 1) return v;
     std::vector<Complex> out(std::size_t{1} << n);

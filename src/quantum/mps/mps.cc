@@ -6,6 +6,7 @@
 #include <string>
 #include <variant>
 
+#include "core/interrupt.h"
 #include "quantum/statevector/memory.h"
 #include "quantum/mps/split.h"
 #include "core/propagate.h"
@@ -13,6 +14,14 @@
 namespace qelix {
 
 namespace {
+
+/// Rough cost of a gate for interrupt polling: a split of the site's bond, once per swap.
+std::int64_t gate_work(const std::vector<SiteTensor>& sites, const GateOp& op) {
+    const SiteTensor& site = sites[op.targets[0]];
+    const auto bond = static_cast<std::int64_t>(std::max(site.left, site.right));
+    const std::size_t a = op.targets[0], b = op.targets.back();
+    return 64 * bond * bond * static_cast<std::int64_t>(1 + (a > b ? a - b : b - a));
+}
 
 QuantumError unsupported_width(const Gate& gate) {
     return QuantumError::unsupported("MPS backend does not support " + std::to_string(gate.num_qubits) +
@@ -67,6 +76,7 @@ Status MpsState::apply_instructions(std::span<const Instruction> instructions) {
         else
             return std::unexpected(unsupported_width(op->gate));
         QELIX_TRY(done);
+        if (interrupted(gate_work(sites_, *op))) return std::unexpected(QuantumError::interrupted());
     }
     return {};
 }

@@ -52,7 +52,9 @@ Result<QuantumResult> run_mps(const SimulatorConfig& config, const Circuit& circ
     QELIX_TRY(state);
 
     SeededRng rng = make_rng(config);
-    const std::vector<WordCount> pairs = sample(*state, shots, rng);
+    const auto sampled = sample(*state, shots, rng);
+    QELIX_TRY(sampled);
+    const std::vector<WordCount>& pairs = *sampled;
     const KeyQubits keys = key_qubits(circuit);
     // Several words share a key when only some qubits are measured; sum them before narrowing.
     std::unordered_map<std::string, std::uint64_t> per_key;

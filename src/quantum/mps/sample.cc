@@ -6,6 +6,8 @@
 
 #include "quantum/mps/sample.h"
 
+#include "core/interrupt.h"
+
 namespace qelix {
 
 namespace {
@@ -73,6 +75,7 @@ std::vector<SiteTensor> right_canonical(const MpsState& state) {
             Eigen::Map<const RowMatrix>(previous.data.data(), Eigen::Index(2 * previous.left), left) * r_top.adjoint();
         previous.data.assign(carried.data(), carried.data() + carried.size());
         previous.right = std::size_t(rank);
+        if (interrupted(16 * left * cols * cols)) break;  // the caller reports it
     }
     return sites;
 }
@@ -100,11 +103,18 @@ OutcomeWord draw_one(const std::vector<SiteTensor>& sites, SeededRng& rng, std::
 
 }  // namespace
 
-std::vector<WordCount> sample(const MpsState& state, std::uint32_t shots, SeededRng& rng) {
+Result<std::vector<WordCount>> sample(const MpsState& state, std::uint32_t shots, SeededRng& rng) {
     const std::vector<SiteTensor> sites = right_canonical(state);
+    if (interrupt_requested()) return std::unexpected(QuantumError::interrupted());
+    // A shot sweeps every site, each a vector-matrix product over its bond.
+    const auto largest = static_cast<std::int64_t>(state.largest_bond());
+    const std::int64_t shot_work = 4 * static_cast<std::int64_t>(sites.size()) * largest * largest;
     std::map<OutcomeWord, std::uint64_t> counts;
     std::vector<Complex> v, w0, w1;
-    for (std::uint32_t shot = 0; shot < shots; ++shot) ++counts[draw_one(sites, rng, v, w0, w1)];
+    for (std::uint32_t shot = 0; shot < shots; ++shot) {
+        ++counts[draw_one(sites, rng, v, w0, w1)];
+        if (interrupted(shot_work)) return std::unexpected(QuantumError::interrupted());
+    }
     std::vector<WordCount> pairs(counts.begin(), counts.end());
     // The map yields words ascending, so a stable sort by count keeps ties in word order.
     std::stable_sort(pairs.begin(), pairs.end(),

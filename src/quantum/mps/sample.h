@@ -14,7 +14,7 @@ using WordCount = std::pair<OutcomeWord, std::uint64_t>;
 
 /// Draws `shots` basis states, sweeping the chain from site 0 with one next_f64 per
 /// site per shot. Returns each drawn word with its count, largest count first, equal
-/// counts by word ascending.
-std::vector<WordCount> sample(const MpsState& state, std::uint32_t shots, SeededRng& rng);
+/// counts by word ascending; Interrupted when the caller's interrupt check stops it.
+Result<std::vector<WordCount>> sample(const MpsState& state, std::uint32_t shots, SeededRng& rng);
 
 }  // namespace qelix

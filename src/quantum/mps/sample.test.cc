@@ -16,7 +16,7 @@ using mps_testing::run_mps;
 
 std::vector<WordCount> sample_seeded(const MpsState& state, std::uint32_t shots, std::uint64_t seed) {
     SeededRng rng = SeededRng::from_seed_u64(seed);
-    return sample(state, shots, rng);
+    return sample(state, shots, rng).value();
 }
 
 std::uint64_t total(const std::vector<WordCount>& pairs) {

@@ -1,7 +1,8 @@
 #include "quantum/qasm/declarations.h"
 
-#include "quantum/qasm/text.h"
+#include "core/interrupt.h"
 #include "core/propagate.h"
+#include "quantum/qasm/text.h"
 
 namespace qelix::qasm {
 
@@ -63,7 +64,11 @@ QasmResult<Declarations> read_declarations(const StatementList& statements) {
     if (items.front().text != HEADER)
         return std::unexpected(QasmError::syntax(items.front().line, "expected 'OPENQASM 2.0;' header"));
     Declarations decl;
-    for (std::size_t i = 1; i < items.size(); ++i) QELIX_TRY(read_one(decl, items[i]));
+    for (std::size_t i = 1; i < items.size(); ++i) {
+        QELIX_TRY(read_one(decl, items[i]));
+        if (interrupted(static_cast<std::int64_t>(items[i].text.size())))
+            return std::unexpected(QasmError::interrupted());
+    }
     return decl;
 }
 

@@ -18,6 +18,7 @@ QasmError QasmError::undeclared_register(std::string name) {
 QasmError QasmError::register_index_out_of_range(std::uint64_t index, std::string name, std::uint64_t size) {
     return {QasmErrorKind::RegisterIndexOutOfRange, 0, index, size, std::move(name)};
 }
+QasmError QasmError::interrupted() { return {QasmErrorKind::Interrupted}; }
 
 std::string QasmError::message() const {
     switch (kind) {
@@ -26,6 +27,7 @@ std::string QasmError::message() const {
         case QasmErrorKind::UndeclaredRegister: return "Register '" + text + "' not declared";
         case QasmErrorKind::RegisterIndexOutOfRange:
             return "Qubit index " + num(index) + " out of range for register '" + text + "' (size " + num(size) + ")";
+        case QasmErrorKind::Interrupted: return "Interrupted";
     }
     throw InternalFault("unknown QasmError kind");
 }

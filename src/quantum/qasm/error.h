@@ -8,7 +8,14 @@
 namespace qelix {
 
 /// Kinds of OpenQASM parse failure.
-enum class QasmErrorKind { Syntax, UnknownGate, UndeclaredRegister, RegisterIndexOutOfRange };
+enum class QasmErrorKind {
+    Syntax,
+    UnknownGate,
+    UndeclaredRegister,
+    RegisterIndexOutOfRange,
+    /// The caller's interrupt check stopped the parse (see core/interrupt.h).
+    Interrupted,
+};
 
 /// An OpenQASM parse error.
 struct QasmError {
@@ -26,6 +33,8 @@ struct QasmError {
     static QasmError undeclared_register(std::string name);
     /// "Qubit index {index} out of range for register '{name}' (size {size})".
     static QasmError register_index_out_of_range(std::uint64_t index, std::string name, std::uint64_t size);
+    /// "Interrupted": the parse was stopped by its caller's interrupt check.
+    static QasmError interrupted();
 
     /// The user-facing message of this error.
     std::string message() const;

@@ -7,6 +7,7 @@
 #include "quantum/qasm/declarations.h"
 #include "quantum/qasm/expansion.h"
 #include "quantum/qasm/statements.h"
+#include "core/interrupt.h"
 #include "quantum/qasm/text.h"
 #include "core/propagate.h"
 
@@ -138,7 +139,12 @@ QasmResult<Circuit> parse_qasm(std::string_view source, const ParseLimits& limit
     QELIX_TRY_MAP(circuit, [](const QuantumError& error) { return at_line(1, error); });
 
     OperationReader reader(*decl, limits, *circuit);
-    for (const qasm::Statement& statement : decl->operations) QELIX_TRY(reader.read(statement));
+    for (const qasm::Statement& statement : decl->operations) {
+        QELIX_TRY(reader.read(statement));
+        // Reading a statement costs a few passes over its text and the gates it places.
+        if (interrupted(static_cast<std::int64_t>(16 * statement.text.size())))
+            return std::unexpected(QasmError::interrupted());
+    }
     return std::move(*circuit);
 }
 

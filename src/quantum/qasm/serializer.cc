@@ -4,6 +4,8 @@
 #include <string_view>
 #include <variant>
 
+#include "core/interrupt.h"
+
 namespace qelix {
 
 namespace {
@@ -104,12 +106,16 @@ std::string instruction_line(const Instruction& op, std::size_t num_qubits) {
 
 }  // namespace
 
+/// Work units of formatting one instruction, for interrupt polling.
+constexpr std::int64_t LINE_WORK = 256;
+
 std::string to_qasm(const Circuit& circuit) {
     std::string out = "OPENQASM 2.0;\ninclude \"qelib1.inc\";\nqreg q[" + std::to_string(circuit.num_qubits()) + "];";
     if (circuit.num_classical_bits() != 0) out += "\ncreg c[" + std::to_string(circuit.num_classical_bits()) + "];";
     for (const Instruction& op : circuit.instructions()) {
         out += '\n';
         out += instruction_line(op, circuit.num_qubits());
+        if (interrupted(LINE_WORK)) break;  // partial text: the caller sees interrupt_requested()
     }
     return out;
 }

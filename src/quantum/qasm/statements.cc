@@ -1,5 +1,8 @@
 #include "quantum/qasm/statements.h"
 
+#include <utility>
+
+#include "core/interrupt.h"
 #include "quantum/qasm/text.h"
 
 namespace qelix::qasm {
@@ -61,7 +64,9 @@ QasmResult<StatementList> split_statements(std::string_view source) {
     std::string& storage = *list.storage_;
     storage.reserve(source.size());
     StatementBuilder builder(storage, list.items_);
-    std::size_t depth = 0, line = 1;
+    std::size_t depth = 0, line = 1, polled = 0;
+    // Polled for an interrupt at each line break and semicolon, with the characters read since.
+    auto stop = [&](std::size_t i) { return interrupted(static_cast<std::int64_t>(i - std::exchange(polled, i))); };
     for (std::size_t i = 0; i < source.size(); ++i) {
         char c = source[i];
         if (c == '/' && i + 1 < source.size() && source[i + 1] == '/') {
@@ -76,8 +81,10 @@ QasmResult<StatementList> split_statements(std::string_view source) {
             case '\n':
                 builder.line_break();
                 ++line;
+                if (stop(i)) return std::unexpected(QasmError::interrupted());
                 break;
             case ';':
+                if (stop(i)) return std::unexpected(QasmError::interrupted());
                 if (depth == 0) {
                     builder.finish();
                 } else {

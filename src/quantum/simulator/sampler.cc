@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/interrupt.h"
+
 namespace qelix {
 
 namespace {
@@ -20,6 +22,9 @@ Sampler::Sampler(Probabilities probabilities) : sums_(std::move(probabilities)) 
         // Once NaN, a running sum stays NaN; `r < NaN` never holds, so the walk cannot
         // stop there. Searching only the prefix before it keeps the search well defined.
         if (std::isnan(sum) && searchable_ == values.size()) searchable_ = k;
+        if (k % INTERRUPT_POLL_CHUNK == INTERRUPT_POLL_CHUNK - 1 &&
+            interrupted(static_cast<std::int64_t>(INTERRUPT_POLL_CHUNK)))
+            return;  // unusable: the caller sees interrupt_requested()
     }
     // Probabilities are non-negative, so the sums never decrease: one pass fills the guide.
     const std::size_t bits = std::min<std::size_t>(sums_.num_qubits(), MAX_BUCKET_BITS);

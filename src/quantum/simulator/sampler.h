@@ -13,7 +13,8 @@ namespace qelix {
 /// binary search over running sums computed once, in place.
 class Sampler {
    public:
-    /// Takes over the probabilities and turns them into running sums.
+    /// Takes over the probabilities and turns them into running sums. Stops part-way, the
+    /// sampler unusable, when the call is interrupted (see core/interrupt.h).
     explicit Sampler(Probabilities probabilities);
 
     /// The basis index drawn by r in [0, 1).

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <variant>
 
+#include "core/interrupt.h"
 #include "quantum/mps/route.h"
 #include "quantum/statevector/memory.h"
 #include "quantum/simulator/sampler.h"
@@ -17,6 +18,12 @@ namespace {
 
 /// Counts per basis index are kept in a flat table up to this many states.
 constexpr std::size_t DENSE_COUNT_LIMIT = std::size_t{1} << 22;
+/// Sampling polls for an interrupt once per this many shots, each worth about SHOT_WORK units.
+constexpr std::uint32_t SHOTS_PER_POLL = 1024;
+constexpr std::int64_t SHOT_WORK = 64;
+/// Work a run costs besides its gates (generator from entropy, buffers), so that many
+/// tiny runs in a row still poll.
+constexpr std::int64_t RUN_WORK = 4096;
 
 /// Largest |(U^dagger U - I)_jk| a gate may show. A matrix built from ordinary angles is
 /// off by a few rounding errors, about 1e-16; a gate that adds two angles (u3's phi +
@@ -84,7 +91,7 @@ void add_count(QuantumResult& result, std::uint64_t index, std::uint32_t count, 
 Result<QuantumResult> run_fast_path(const SimulatorConfig& config, const Circuit& circuit, std::uint32_t shots) {
     auto state = StateBuffer::allocate(circuit.num_qubits());
     QELIX_TRY(state);
-    state->apply_circuit(circuit, use_parallel(config, circuit));
+    QELIX_TRY(state->apply_circuit(circuit, use_parallel(config, circuit)));
     SeededRng rng = make_rng(config);
     return sample_counts(std::move(*state), key_qubits(circuit), shots, rng);
 }
@@ -135,12 +142,16 @@ std::string outcome_key(std::uint64_t index, std::span<const std::uint8_t> keys)
 Result<QuantumResult> sample_counts(StateBuffer state, const KeyQubits& keys, std::uint32_t shots, SeededRng& rng) {
     const std::size_t num_qubits = state.num_qubits();
     Sampler sampler(std::move(state).into_probabilities());
+    if (interrupt_requested()) return std::unexpected(QuantumError::interrupted());
     QuantumResult result{.counts = {}, .num_bits = keys.size(), .total_shots = shots};
     if (sampler.size() <= DENSE_COUNT_LIMIT) {
         std::vector<std::uint32_t> per_index(sampler.size());
         std::size_t distinct = 0;
-        for (std::uint32_t shot = 0; shot < shots; ++shot)
+        for (std::uint32_t shot = 0; shot < shots; ++shot) {
             distinct += ++per_index[sampler.index_for(rng.next_f64())] == 1;
+            if (shot % SHOTS_PER_POLL == 0 && interrupted(SHOTS_PER_POLL * SHOT_WORK))
+                return std::unexpected(QuantumError::interrupted());
+        }
         if (!can_provide(counts_table_bytes(distinct, result.num_bits)))
             return std::unexpected(
                 QuantumError::insufficient_memory(num_qubits, counts_table_bytes(distinct, result.num_bits)));
@@ -152,6 +163,8 @@ Result<QuantumResult> sample_counts(StateBuffer state, const KeyQubits& keys, st
         for (std::uint32_t shot = 0; shot < shots; ++shot) {
             auto [entry, fresh] = per_index.try_emplace(sampler.index_for(rng.next_f64()), 0);
             ++entry->second;
+            if (shot % SHOTS_PER_POLL == 0 && interrupted(SHOTS_PER_POLL * SHOT_WORK))
+                return std::unexpected(QuantumError::interrupted());
             if (fresh && !counts_can_double(per_index.size(), result.num_bits))
                 return std::unexpected(QuantumError::insufficient_memory(
                     num_qubits, counts_table_bytes(2 * per_index.size(), result.num_bits)));
@@ -164,6 +177,7 @@ Result<QuantumResult> sample_counts(StateBuffer state, const KeyQubits& keys, st
 
 Result<QuantumResult> run(const SimulatorConfig& config, const Circuit& circuit, std::uint32_t shots) {
     if (shots == 0) return std::unexpected(QuantumError::invalid_shots(0));
+    if (interrupted(RUN_WORK)) return std::unexpected(QuantumError::interrupted());
     QELIX_TRY(check_gates(circuit));
     if (auto bond = mps_bond_limit(config, circuit, Request::Counts)) return run_mps(config, circuit, shots, *bond);
     const bool noisy = !config.noise.is_ideal();
@@ -184,14 +198,16 @@ Result<StateBuffer> statevector(const SimulatorConfig& config, const Circuit& ci
     if (auto bond = mps_bond_limit(config, circuit, Request::DenseState)) return statevector_mps(circuit, *bond);
     auto state = StateBuffer::allocate(circuit.num_qubits());
     QELIX_TRY(state);
-    state->apply_circuit(circuit, use_parallel(config, circuit));
+    QELIX_TRY(state->apply_circuit(circuit, use_parallel(config, circuit)));
     return state;
 }
 
 Result<Probabilities> probabilities(const SimulatorConfig& config, const Circuit& circuit) {
     auto state = statevector(config, circuit);
     QELIX_TRY(state);
-    return std::move(*state).into_probabilities();
+    Probabilities p = std::move(*state).into_probabilities();
+    if (interrupt_requested()) return std::unexpected(QuantumError::interrupted());
+    return p;
 }
 
 }  // namespace qelix

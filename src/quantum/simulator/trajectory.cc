@@ -1,5 +1,6 @@
 #include "quantum/simulator/trajectory.h"
 
+#include "core/interrupt.h"
 #include "quantum/statevector/damping.h"
 #include "quantum/statevector/memory.h"
 #include "core/propagate.h"
@@ -123,6 +124,8 @@ Result<QuantumResult> run_trajectories(const Circuit& circuit, std::uint32_t sho
     std::vector<std::uint8_t> register_bits(num_bits);
     std::string key(num_bits, '0');
     QuantumResult result{.counts = {}, .num_bits = num_bits, .total_shots = shots};
+    // Every instruction (gate, channels, measurement) is a pass or two over the state.
+    const auto work = static_cast<std::int64_t>(state.size()) + 64;
     for (std::uint32_t shot = 0; shot < shots; ++shot) {
         if (shot > 0) state.reset();
         std::fill(register_bits.begin(), register_bits.end(), 0);
@@ -144,6 +147,7 @@ Result<QuantumResult> run_trajectories(const Circuit& circuit, std::uint32_t sho
                         if (ok = apply_channels(state, qubit, model->idle_channels, rng, parallel); !ok) break;
             }
             QELIX_TRY(ok);
+            if (interrupted(work)) return std::unexpected(QuantumError::interrupted());
         }
         for (std::size_t i = 0; i < num_bits; ++i) key[i] = register_bits[i] ? '1' : '0';
         auto [entry, fresh] = result.counts.try_emplace(key, 0);
@@ -151,6 +155,7 @@ Result<QuantumResult> run_trajectories(const Circuit& circuit, std::uint32_t sho
         if (fresh && !counts_can_double(result.counts.size(), num_bits))
             return std::unexpected(QuantumError::insufficient_memory(
                 circuit.num_qubits(), counts_table_bytes(2 * result.counts.size(), num_bits)));
+        if (interrupted(work)) return std::unexpected(QuantumError::interrupted());
     }
     return result;
 }

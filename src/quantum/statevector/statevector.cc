@@ -7,6 +7,7 @@
 #include <cstring>
 #include <variant>
 
+#include "core/interrupt.h"
 #include "quantum/statevector/kernels.h"
 #include "quantum/statevector/memory.h"
 #include "quantum/statevector/parallel.h"
@@ -27,6 +28,10 @@ void prefer_huge_pages(void* data, std::size_t bytes) {
     auto end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(HUGE_PAGE - 1);
     if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
+
+/// States from this size (64 MiB) on have their pages faulted in before the first gate
+/// when the call can be interrupted.
+constexpr std::size_t TOUCH_MIN_AMPLITUDES = std::size_t{1} << 22;
 
 /// Targets from here up have partners at least 256 MiB away. Updating regions that far
 /// apart in lockstep ran five times slower than a streaming pass on the machines we
@@ -102,6 +107,19 @@ void apply_half_staged(Complex* amps, std::size_t num_qubits, std::size_t qubit,
     });
 }
 
+/// Faults a fresh buffer's pages in on the calling thread, polling for an interrupt
+/// between chunks: the first gate would otherwise pay for them inside a kernel, where
+/// a large state (or a busy machine) keeps Ctrl-C waiting. False when interrupted.
+bool touch_pages(Complex* data, std::size_t size) {
+    constexpr std::size_t PAGE = 4096 / sizeof(Complex);
+    for (std::size_t begin = 0; begin < size; begin += INTERRUPT_POLL_CHUNK) {
+        const std::size_t end = std::min(size, begin + INTERRUPT_POLL_CHUNK);
+        for (std::size_t k = begin; k < end; k += PAGE) data[k] = Complex{};
+        if (interrupted(static_cast<std::int64_t>(end - begin))) return false;
+    }
+    return true;
+}
+
 bool has_far_target(std::span<const std::size_t> targets) {
     return std::any_of(targets.begin(), targets.end(), [](std::size_t t) { return t >= FAR_QUBIT; });
 }
@@ -116,8 +134,11 @@ Result<StateBuffer> StateBuffer::allocate(std::size_t num_qubits) {
     auto* data = static_cast<Complex*>(std::calloc(std::size_t{1} << num_qubits, sizeof(Complex)));
     if (data == nullptr) return std::unexpected(QuantumError::insufficient_memory(num_qubits, *bytes));
     prefer_huge_pages(data, *bytes);
+    StateBuffer state(num_qubits, data);
+    if (interrupt_installed() && state.size() >= TOUCH_MIN_AMPLITUDES && !touch_pages(data, state.size()))
+        return std::unexpected(QuantumError::interrupted());
     data[0] = Complex{1.0, 0.0};
-    return StateBuffer(num_qubits, data);
+    return state;
 }
 
 void StateBuffer::reset() {
@@ -169,14 +190,17 @@ void StateBuffer::apply_gate(const Gate& gate, std::span<const std::size_t> targ
                  [&](std::size_t begin, std::size_t end) { apply_two_qubit_kernel(amps, a, b, m, begin, end); });
 }
 
-void StateBuffer::apply_circuit(const Circuit& circuit, bool parallel) {
+Status StateBuffer::apply_circuit(const Circuit& circuit, bool parallel) {
     if (circuit.num_qubits() != num_qubits_) throw InternalFault("circuit and state differ in width");
+    const auto work = static_cast<std::int64_t>(size());
     for (const Instruction& instruction : circuit.instructions()) {
         if (const auto* op = std::get_if<GateOp>(&instruction))
             apply_gate(op->gate, op->targets, parallel);
         else if (std::holds_alternative<ConditionalOp>(instruction))
             throw InternalFault("conditional gate reached the noiseless state-vector pass");
+        if (interrupted(work)) return std::unexpected(QuantumError::interrupted());
     }
+    return {};
 }
 
 double StateBuffer::probability_of_one(std::size_t qubit) const {
@@ -231,9 +255,13 @@ Probabilities StateBuffer::into_probabilities() && {
     // has already been read, so one ascending pass converts in place.
     double* d = reinterpret_cast<double*>(data_.get());
     const std::size_t n = size();
-    for (std::size_t k = 0; k < n; ++k) {
-        double re = d[2 * k], im = d[2 * k + 1];
-        d[k] = re * re + im * im;
+    for (std::size_t begin = 0; begin < n; begin += INTERRUPT_POLL_CHUNK) {
+        const std::size_t end = std::min(n, begin + INTERRUPT_POLL_CHUNK);
+        for (std::size_t k = begin; k < end; ++k) {
+            double re = d[2 * k], im = d[2 * k + 1];
+            d[k] = re * re + im * im;
+        }
+        if (interrupted(static_cast<std::int64_t>(end - begin))) break;  // the caller reports it
     }
     Complex* raw = data_.release();
     void* shrunk = std::realloc(raw, n * sizeof(double));

@@ -47,8 +47,9 @@ class StateBuffer {
     /// Applies a one-qubit gate to `qubit`.
     void apply_one_qubit(std::size_t qubit, const Gate& gate, bool parallel);
     /// Applies every Gate instruction in order; measurements and barriers are skipped.
-    /// Conditionals are a fault: circuits that need them run shot by shot.
-    void apply_circuit(const Circuit& circuit, bool parallel);
+    /// Conditionals are a fault: circuits that need them run shot by shot. Polls for an
+    /// interrupt between gates (Interrupted, the state half done).
+    Status apply_circuit(const Circuit& circuit, bool parallel);
 
     /// Sum of |amp|^2 over the indices with bit `qubit` set, in ascending index order.
     double probability_of_one(std::size_t qubit) const;
@@ -60,7 +61,8 @@ class StateBuffer {
 
     /// re^2 + im^2 of every amplitude, in index order (a copy; the state is kept).
     std::vector<double> probabilities() const;
-    /// The same values written over the amplitudes, consuming the buffer.
+    /// The same values written over the amplitudes, consuming the buffer. Stops part-way,
+    /// the values unusable, when the call is interrupted (see core/interrupt.h).
     Probabilities into_probabilities() &&;
 
    private:
