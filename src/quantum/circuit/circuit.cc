@@ -71,6 +71,14 @@ Status Circuit::check_distinct(std::span<const std::size_t> qubits) const {
     return {};
 }
 
+Status Circuit::check_classical_bit(std::size_t classical_bit) const {
+    if (classical_bit >= MAX_CLASSICAL_BITS)
+        return std::unexpected(QuantumError::simulation("classical bit " + std::to_string(classical_bit) +
+                                                        " exceeds the limit of " + std::to_string(MAX_CLASSICAL_BITS) +
+                                                        " classical bits"));
+    return {};
+}
+
 Status Circuit::check_classical_growth(std::size_t extra_bits) const {
     if (extra_bits > MAX_CLASSICAL_BITS - num_classical_bits_)
         return std::unexpected(QuantumError::simulation(classical_limit_text()));
@@ -102,21 +110,27 @@ Status Circuit::append_gate(Gate gate, std::vector<std::size_t> targets) {
     return {};
 }
 
-Status Circuit::append_conditional(std::vector<std::size_t> classical_bits, std::uint64_t value, Gate gate,
-                                   std::vector<std::size_t> targets) {
-    if (classical_bits.empty())
+Status Circuit::check_condition(const Condition& condition) const {
+    if (condition.classical_bits.empty())
         return std::unexpected(QuantumError::simulation("conditional gates require at least one classical bit"));
-    for (std::size_t bit : classical_bits)
+    for (std::size_t bit : condition.classical_bits)
         if (bit >= num_classical_bits_)
             return std::unexpected(QuantumError::simulation("classical bit " + std::to_string(bit) +
                                                             " out of range (circuit has " +
                                                             std::to_string(num_classical_bits_) + " classical bits)"));
+    return {};
+}
+
+Status Circuit::append_conditional(std::vector<std::size_t> classical_bits, std::uint64_t value, Gate gate,
+                                   std::vector<std::size_t> targets) {
+    Condition condition{std::move(classical_bits), value};
+    if (auto ok = check_condition(condition); !ok) return ok;
     if (targets.size() != gate.num_qubits)
         return std::unexpected(QuantumError::simulation("gate '" + gate.name + "' expects " +
                                                         std::to_string(gate.num_qubits) + " targets, got " +
                                                         std::to_string(targets.size())));
     if (auto ok = check_distinct(targets); !ok) return ok;
-    push(ConditionalOp{std::move(classical_bits), value, std::move(gate), std::move(targets)});
+    push(ConditionalOp{std::move(condition.classical_bits), value, std::move(gate), std::move(targets)});
     return {};
 }
 
@@ -130,12 +144,26 @@ Result<std::size_t> Circuit::measure(std::size_t qubit) {
 
 Status Circuit::measure_into(std::size_t qubit, std::size_t classical_bit) {
     if (auto ok = check_qubit(qubit); !ok) return ok;
-    if (classical_bit >= MAX_CLASSICAL_BITS)
-        return std::unexpected(QuantumError::simulation("classical bit " + std::to_string(classical_bit) +
-                                                        " exceeds the limit of " + std::to_string(MAX_CLASSICAL_BITS) +
-                                                        " classical bits"));
+    if (auto ok = check_classical_bit(classical_bit); !ok) return ok;
     num_classical_bits_ = std::max(num_classical_bits_, classical_bit + 1);
     push(MeasureOp{qubit, classical_bit});
+    return {};
+}
+
+Status Circuit::measure_if(Condition condition, std::size_t qubit, std::size_t classical_bit) {
+    if (auto ok = check_qubit(qubit); !ok) return ok;
+    if (auto ok = check_classical_bit(classical_bit); !ok) return ok;
+    if (auto ok = check_condition(condition); !ok) return ok;
+    num_classical_bits_ = std::max(num_classical_bits_, classical_bit + 1);
+    push(MeasureOp{qubit, classical_bit, std::move(condition)});
+    return {};
+}
+
+Status Circuit::reset(std::size_t qubit, std::optional<Condition> condition) {
+    if (auto ok = check_qubit(qubit); !ok) return ok;
+    if (condition)
+        if (auto ok = check_condition(*condition); !ok) return ok;
+    push(ResetOp{qubit, std::move(condition)});
     return {};
 }
 
@@ -181,6 +209,11 @@ void Circuit::copy_from(const Circuit& other, std::span<const std::size_t> map) 
         for (std::size_t& q : qs) q = mapped(q);
         return qs;
     };
+    // Conditions keep their classical bits, which the receiver then has.
+    auto cover = [&](const std::vector<std::size_t>& bits) {
+        std::size_t top = *std::max_element(bits.begin(), bits.end());
+        num_classical_bits_ = std::max(num_classical_bits_, top + 1);
+    };
     // Copy from a snapshot so that appending a circuit to itself stays well defined.
     std::vector<Instruction> source = other.instructions_;
     instructions_.reserve(instructions_.size() + source.size());
@@ -188,12 +221,15 @@ void Circuit::copy_from(const Circuit& other, std::span<const std::size_t> map) 
         if (auto* g = std::get_if<GateOp>(&op)) {
             push(GateOp{std::move(g->gate), mapped_all(std::move(g->targets))});
         } else if (auto* c = std::get_if<ConditionalOp>(&op)) {
-            std::size_t top = *std::max_element(c->classical_bits.begin(), c->classical_bits.end());
-            num_classical_bits_ = std::max(num_classical_bits_, top + 1);
+            cover(c->classical_bits);
             c->targets = mapped_all(std::move(c->targets));
             push(std::move(*c));
         } else if (auto* m = std::get_if<MeasureOp>(&op)) {
-            push(MeasureOp{mapped(m->qubit), num_classical_bits_++});
+            if (m->condition) cover(m->condition->classical_bits);
+            push(MeasureOp{mapped(m->qubit), num_classical_bits_++, std::move(m->condition)});
+        } else if (auto* r = std::get_if<ResetOp>(&op)) {
+            if (r->condition) cover(r->condition->classical_bits);
+            push(ResetOp{mapped(r->qubit), std::move(r->condition)});
         } else if (auto* b = std::get_if<BarrierOp>(&op)) {
             push(BarrierOp{mapped_all(std::move(b->qubits))});
         }

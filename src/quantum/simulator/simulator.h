@@ -50,8 +50,10 @@ struct SimulatorConfig {
     bool parallel = true;
 };
 
-/// True when the circuit has a conditional, or a gate after some measurement.
+/// True when the circuit has a conditional, a reset, or a gate after some measurement.
 bool needs_trajectories(const Circuit& circuit);
+/// True when the circuit resets a qubit (only the per-shot route runs it).
+bool has_reset(const Circuit& circuit);
 /// The qubit of every measurement, in instruction order, repeats kept.
 std::vector<std::size_t> measured_qubits(const Circuit& circuit);
 /// Whether kernels for this circuit may run on the worker pool.
