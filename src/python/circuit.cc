@@ -35,6 +35,11 @@ PyObject* one_qubit(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
     return build(params, self, args, kwargs, [](Circuit& c, auto& a) { return (c.*Apply)(to_index(a[0], "qubit")); });
 }
 
+PyObject* reset(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
+    static const Parameters<1> params("reset", {"qubit"}, 1);
+    return build(params, self, args, kwargs, [](Circuit& c, auto& a) { return c.reset(to_index(a[0], "qubit")); });
+}
+
 template <Name name, Status (Circuit::*Apply)(std::size_t, double)>
 PyObject* rotation(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
     static const Parameters<2> params(name.text, {"qubit", "theta"}, 2);
@@ -264,6 +269,8 @@ PyMethodDef METHODS[] = {
                "measure_into($self, qubit, classical_bit)\n--\n\nMeasure a qubit into an explicit classical bit."),
     method_def("measure_all", no_argument<&Circuit::measure_all>,
                "measure_all($self)\n--\n\nMeasure every qubit in order."),
+    method_def("reset", reset,
+               "reset($self, qubit)\n--\n\nReturn a qubit to |0> (measure it and flip it on 1); runs shot by shot."),
     method_def("barrier", barrier,
                "barrier($self, qubits)\n--\n\nInsert a logical barrier across the provided qubits."),
     method_def("barrier_all", no_argument<&Circuit::barrier_all>,

@@ -1,5 +1,6 @@
 #include "quantum/qasm/parser.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -77,7 +78,10 @@ class OperationReader {
         for (std::string_view item : qasm::comma_items(rest)) {
             auto operand = qasm::resolve_operand(item, decl_.qregs, line_);
             if (!operand) return std::unexpected(operand.error());
-            for (std::size_t i = 0; i < operand->size; ++i) qubits.push_back(operand->offset + i);
+            // A qubit named twice ("barrier q[0], q;") is kept once, where it first appears.
+            for (std::size_t i = 0; i < operand->size; ++i)
+                if (std::find(qubits.begin(), qubits.end(), operand->offset + i) == qubits.end())
+                    qubits.push_back(operand->offset + i);
         }
         return check(circuit_.barrier(std::move(qubits)));
     }

@@ -16,17 +16,35 @@ namespace {
 
 constexpr double PI = 3.141592653589793;
 
-/// Gates of the table that qelib1.inc lacks, defined at the top of files that use them.
+/// Gates of the table that the original qelib1.inc lacks, defined (in its gates) at the top of
+/// files that use them, so that strict readers know them too. The bodies are those of the
+/// later qelib1.inc (crk, ryy and rzx are the usual decompositions); qelix's own reader keeps
+/// its built-in gates for these names.
 struct Definition {
     GateKind kind;
     std::string_view text;
 };
 constexpr Definition DEFINITIONS[] = {
-    {GateKind::CRk, "gate crk(k) a, b { cu1(2*pi/2^k) a, b; }"},
+    {GateKind::SWAP, "gate swap a, b { cx a, b; cx b, a; cx a, b; }"},
+    {GateKind::SX, "gate sx a { sdg a; h a; sdg a; }"},
+    {GateKind::SXdg, "gate sxdg a { s a; h a; s a; }"},
+    {GateKind::CSX, "gate csx a, b { h b; cu1(pi/2) a, b; h b; }"},
+    {GateKind::CRx,
+     "gate crx(lambda) a, b { u1(pi/2) b; cx a, b; u3(-lambda/2,0,0) b; cx a, b; "
+     "u3(lambda/2,-pi/2,0) b; }"},
+    {GateKind::CRy, "gate cry(lambda) a, b { ry(lambda/2) b; cx a, b; ry(-lambda/2) b; cx a, b; }"},
+    {GateKind::CU,
+     "gate cu(theta,phi,lambda,gamma) c, t { u1(gamma) c; u1((lambda+phi)/2) c; "
+     "u1((lambda-phi)/2) t; cx c, t; u3(-theta/2,0,-(phi+lambda)/2) t; cx c, t; u3(theta/2,phi,0) t; }"},
+    {GateKind::Rxx,
+     "gate rxx(theta) a, b { u3(pi/2, theta, 0) a; h b; cx a, b; u1(-theta) b; cx a, b; h b; "
+     "u2(-pi, pi-theta) a; }"},
+    {GateKind::Rzz, "gate rzz(theta) a, b { cx a, b; u1(theta) b; cx a, b; }"},
     {GateKind::Ryy,
      "gate ryy(theta) a, b { rx(pi/2) a; rx(pi/2) b; cx a, b; rz(theta) b; cx a, b; rx(-pi/2) a; "
      "rx(-pi/2) b; }"},
     {GateKind::Rzx, "gate rzx(theta) a, b { h b; cx a, b; rz(theta) b; cx a, b; h b; }"},
+    {GateKind::CRk, "gate crk(k) a, b { cu1(2*pi/2^k) a, b; }"},
 };
 
 std::string qubit(std::size_t q) { return "q[" + std::to_string(q) + "]"; }
@@ -124,24 +142,26 @@ class InstructionWriter {
     std::size_t num_qubits_;
 };
 
-/// The kinds of every gate the circuit writes, so that only the needed definitions are emitted.
-bool uses_kind(const Circuit& circuit, GateKind kind) {
+/// Which kinds the circuit writes, so that only the needed definitions are emitted.
+std::array<bool, static_cast<std::size_t>(GateKind::Custom) + 1> kinds_written(const Circuit& circuit) {
+    std::array<bool, static_cast<std::size_t>(GateKind::Custom) + 1> used{};
     for (const Instruction& op : circuit.instructions()) {
         const Gate* gate = nullptr;
         if (auto* g = std::get_if<GateOp>(&op)) gate = &g->gate;
         if (auto* c = std::get_if<ConditionalOp>(&op)) gate = &c->gate;
         if (!gate) continue;
-        if (auto form = standard_form(*gate); form && form->first == kind) return true;
+        if (auto form = standard_form(*gate)) used[static_cast<std::size_t>(form->first)] = true;
     }
-    return false;
+    return used;
 }
 
 }  // namespace
 
 std::string to_qasm(const Circuit& circuit) {
     std::string out = "OPENQASM 2.0;\ninclude \"qelib1.inc\";";
+    auto used = kinds_written(circuit);
     for (const Definition& def : DEFINITIONS)
-        if (uses_kind(circuit, def.kind)) out.append("\n").append(def.text);
+        if (used[static_cast<std::size_t>(def.kind)]) out.append("\n").append(def.text);
     out += "\nqreg q[" + std::to_string(circuit.num_qubits()) + "];";
     qasm::ClassicalLayout layout(circuit);
     for (const qasm::ClassicalRegister& reg : layout.registers())
