@@ -80,7 +80,8 @@ std::optional<std::string> ClassicalLayout::condition(const std::vector<std::siz
     });
     if (reg == registers_.end()) return std::nullopt;
     // Bit i of the value belongs to bits[i], which is bit (bits[i] - offset) of the register.
-    std::uint64_t remapped = 0;
+    // Bits of the value beyond the register stay, so that a value it cannot hold stays one.
+    std::uint64_t remapped = bits.size() >= 64 ? 0 : value >> bits.size() << bits.size();
     for (std::size_t i = 0; i < bits.size() && i < 64; ++i) {
         if (!((value >> i) & 1)) continue;
         std::size_t position = bits[i] - reg->offset;

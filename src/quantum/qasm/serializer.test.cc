@@ -119,3 +119,10 @@ TEST(ToQasm, NonFiniteAnglesStayReadable) {
     EXPECT_EQ(std::get<GateOp>(ops[1]).gate.name, "Ry(inf)");
     EXPECT_EQ(std::get<GateOp>(ops[2]).gate.name, "U3(-inf,1.000,NaN)");
 }
+
+TEST(ToQasm, AValueNoRegisterCanHoldStaysOne) {
+    Circuit c = Circuit::with_classical_bits(1, 3).value();
+    ASSERT_TRUE(c.append_conditional({0}, 4, gates::h(), {0}).has_value());
+    ASSERT_TRUE(c.append_conditional({2, 1}, 5, gates::h(), {0}).has_value());
+    EXPECT_EQ(body(c), "if(c0==4) h q[0];\nif(c1==6) h q[0];");
+}
