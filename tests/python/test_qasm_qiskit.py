@@ -153,3 +153,11 @@ def test_mps_refuses_reset_clearly():
         qelix.Simulator(seed=1, backend="mps").run(c, 10)
     counts = qelix.Simulator(seed=1).run(c, 10).counts
     assert counts == {"00": 10}
+
+
+@pytest.mark.parametrize("seed", range(20))
+def test_random_circuits_qiskit_writes_read_into_the_same_state(seed):
+    from qiskit.circuit.random import random_circuit
+
+    qc = random_circuit(6, 8, max_operands=3, seed=seed)
+    assert_same_up_to_phase(statevector(qelix.parse_qasm(qasm2.dumps(qc))), Statevector(qc).data, tol=1e-10)

@@ -154,6 +154,8 @@ QasmResult<Circuit> parse_qasm(std::string_view source) { return qasm::parse_qas
 namespace qelix::qasm {
 
 QasmResult<Circuit> parse_qasm(std::string_view source, const ParseLimits& limits) {
+    // Editors on some systems start a UTF-8 file with a byte-order mark.
+    if (source.starts_with("\xEF\xBB\xBF")) source.remove_prefix(3);
     auto statements = qasm::split_statements(source);
     if (!statements) return std::unexpected(statements.error());
     auto decl = qasm::read_declarations(*statements);

@@ -363,6 +363,7 @@ TEST(ParseQasm, TheWholeLanguage) {
     EXPECT_EQ(c.instructions()[0], Instruction(MeasureOp{0, 1, Condition{{0, 1}, 2}}));
     EXPECT_EQ(c.instructions()[1], Instruction(ResetOp{2, Condition{{0, 1}, 1}}));
     EXPECT_EQ(c.gate_count(), 3u);
+    EXPECT_EQ(error_of("\xEF\xBB\xBFOPENQASM\t2.0 ;\r\nqreg q[1];"), "no error");
     // Opaque gates are declared freely and refused by name when used.
     EXPECT_EQ(body_error("opaque o(t) a;"), "no error");
 }
