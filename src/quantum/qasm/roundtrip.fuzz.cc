@@ -76,7 +76,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider in(data, size);
     const std::size_t n = in.ConsumeBool() ? in.ConsumeIntegralInRange<std::size_t>(1, 128)
                                            : in.ConsumeIntegralInRange<std::size_t>(1, 6);
-    Circuit original = Circuit::with_classical_bits(n, in.ConsumeIntegralInRange<std::size_t>(0, 6)).value();
+    // The classical register keeps its size: a condition on all bits of a register that later
+    // grows reads only some bits of the final one, which a text can hold only if no other
+    // condition reads all of them.
+    const std::size_t m =
+        in.ConsumeBool() ? in.ConsumeIntegralInRange<std::size_t>(0, 70) : in.ConsumeIntegralInRange<std::size_t>(0, 6);
+    Circuit original = Circuit::with_classical_bits(n, m).value();
     auto qubit = [&] { return in.ConsumeIntegralInRange<std::size_t>(0, n - 1); };
     auto whole_register = [&] {
         Condition all{
@@ -91,7 +96,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case 1:
                 if (n > 1) (void)original.append_gate(table_gate(in, 2), {qubit(), qubit()});
                 break;
-            case 2: (void)original.measure_into(qubit(), in.ConsumeIntegralInRange<std::size_t>(0, 70)); break;
+            case 2:
+                if (m > 0) (void)original.measure_into(qubit(), in.ConsumeIntegralInRange<std::size_t>(0, m - 1));
+                break;
             case 3: (void)original.reset(qubit()); break;
             case 4: {
                 std::vector<std::size_t> qubits;
