@@ -2,6 +2,7 @@
 #include "quantum/circuit/library.h"
 
 #include "quantum/circuit/circuit.h"
+#include "core/propagate.h"
 
 namespace qelix {
 
@@ -25,8 +26,7 @@ std::span<const SequenceStep> toffoli_sequence() {
 }
 
 Status Circuit::toffoli(std::size_t a, std::size_t b, std::size_t c) {
-    for (std::size_t q : {a, b, c})
-        if (auto ok = check_qubit(q); !ok) return ok;
+    for (std::size_t q : {a, b, c}) QELIX_TRY(check_qubit(q));
     if (a == b || a == c) return std::unexpected(QuantumError::duplicate_qubit(a, a));
     if (b == c) return std::unexpected(QuantumError::duplicate_qubit(b, b));
     const std::size_t q[] = {a, b, c};
@@ -37,7 +37,7 @@ Status Circuit::toffoli(std::size_t a, std::size_t b, std::size_t c) {
 }
 
 Status Circuit::qft(std::span<const std::size_t> q) {
-    if (auto ok = check_distinct(q); !ok) return ok;
+    QELIX_TRY(check_distinct(q));
     std::size_t m = q.size();
     for (std::size_t i = 0; i < m; ++i) {
         must(h(q[i]));
@@ -48,7 +48,7 @@ Status Circuit::qft(std::span<const std::size_t> q) {
 }
 
 Status Circuit::iqft(std::span<const std::size_t> q) {
-    if (auto ok = check_distinct(q); !ok) return ok;
+    QELIX_TRY(check_distinct(q));
     std::size_t m = q.size();
     for (std::size_t i = 0; i < m / 2; ++i) must(swap(q[i], q[m - 1 - i]));
     for (std::size_t i = m; i-- > 0;) {

@@ -1,6 +1,7 @@
 #include "quantum/qasm/declarations.h"
 
 #include "quantum/qasm/text.h"
+#include "core/propagate.h"
 
 namespace qelix::qasm {
 
@@ -35,7 +36,7 @@ gate c4x a, b, c, d, e {
 
 QasmResult<void> declare_register(RegisterTable& table, std::string_view rest, std::size_t line) {
     auto decl = read_indexed(rest, line);
-    if (!decl) return std::unexpected(decl.error());
+    QELIX_TRY(decl);
     table.declare(decl->name, decl->index);
     return {};
 }
@@ -62,7 +63,7 @@ QasmResult<void> define_gate(Declarations& decl, std::string_view rest, std::siz
 
     std::string name;
     auto def = read_header(decl, trim(rest.substr(0, brace)), line, name);
-    if (!def) return std::unexpected(def.error());
+    QELIX_TRY(def);
     while (!body.empty()) {
         std::size_t end = body.find(';');
         std::string_view statement = trim(body.substr(0, end));
@@ -77,7 +78,7 @@ QasmResult<void> define_gate(Declarations& decl, std::string_view rest, std::siz
 QasmResult<void> declare_opaque(Declarations& decl, std::string_view rest, std::size_t line) {
     std::string name;
     auto def = read_header(decl, rest, line, name);
-    if (!def) return std::unexpected(def.error());
+    QELIX_TRY(def);
     def->opaque = true;
     decl.gates.insert_or_assign(std::move(name), std::move(*def));
     return {};
@@ -115,8 +116,7 @@ QasmResult<Declarations> read_declarations(const StatementList& statements) {
         return std::unexpected(QasmError::syntax(items.front().line, "expected 'OPENQASM 2.0;' header"));
     Declarations decl;
     define_library(decl);
-    for (std::size_t i = 1; i < items.size(); ++i)
-        if (auto ok = read_one(decl, items[i]); !ok) return std::unexpected(ok.error());
+    for (std::size_t i = 1; i < items.size(); ++i) QELIX_TRY(read_one(decl, items[i]));
     return decl;
 }
 

@@ -1,6 +1,7 @@
 #include "quantum/qasm/expansion.h"
 
 #include "quantum/qasm/expression.h"
+#include "core/propagate.h"
 
 namespace qelix::qasm {
 
@@ -15,7 +16,7 @@ QasmResult<void> GateExpander::read_call(std::string_view text, const Scope& sco
     call.params.clear();
     for (std::string_view param : call.head.params) {
         auto value = evaluate_expression(param, scope.params);
-        if (!value) return std::unexpected(QasmError::syntax(line, std::move(value.error())));
+        QELIX_TRY_MAP(value, [line](std::string message) { return QasmError::syntax(line, std::move(message)); });
         call.params.push_back(*value);
     }
     comma_items(split->second, call.operands);
@@ -83,31 +84,31 @@ QasmResult<void> GateExpander::run_frames(std::size_t line, std::vector<PlacedGa
         std::string_view statement = frame.def->body[frame.next++];
         // A barrier inside a definition orders nothing once the body is inlined.
         if (after_keyword(statement, "barrier")) continue;
-        if (auto ok = read_call(statement, frame.scope, line, call_); !ok) return ok;
+        QELIX_TRY(read_call(statement, frame.scope, line, call_));
         call_.qubits.clear();
         for (std::string_view operand : call_.operands) {
             auto qubit = resolve_qubit(operand, frame.scope, decl_.qregs, line);
-            if (!qubit) return std::unexpected(qubit.error());
+            QELIX_TRY(qubit);
             call_.qubits.push_back(*qubit);
         }
         std::size_t before = out.size();
-        if (auto ok = dispatch(call_, line, out); !ok) return ok;  // may add a frame
-        if (auto ok = charge(statement.size(), out.size() - before, line); !ok) return ok;
+        QELIX_TRY(dispatch(call_, line, out));  // may add a frame
+        QELIX_TRY(charge(statement.size(), out.size() - before, line));
     }
     return {};
 }
 
 QasmResult<void> GateExpander::expand(std::string_view text, std::size_t line, std::vector<PlacedGate>& out) {
     static const Scope top_level;
-    if (auto ok = read_call(text, top_level, line, top_); !ok) return ok;
+    QELIX_TRY(read_call(text, top_level, line, top_));
     operands_.clear();
     for (std::string_view operand : top_.operands) {
         auto resolved = resolve_operand(operand, decl_.qregs, line);
-        if (!resolved) return std::unexpected(resolved.error());
+        QELIX_TRY(resolved);
         operands_.push_back(*resolved);
     }
     auto positions = broadcast_size(operands_, line);
-    if (!positions) return std::unexpected(positions.error());
+    QELIX_TRY(positions);
     for (std::size_t i = 0; i < *positions; ++i) {
         top_.qubits.clear();
         for (const Operand& operand : operands_) top_.qubits.push_back(operand.at(i));

@@ -10,6 +10,7 @@
 #include "quantum/qasm/expansion.h"
 #include "quantum/qasm/statements.h"
 #include "quantum/qasm/text.h"
+#include "core/propagate.h"
 
 namespace qelix {
 
@@ -52,9 +53,9 @@ class OperationReader {
         std::size_t arrow = rest.find("->");
         if (arrow == std::string_view::npos) return syntax("measurement must use '->'");
         auto qubits = qasm::resolve_operand(rest.substr(0, arrow), decl_.qregs, line_);
-        if (!qubits) return std::unexpected(qubits.error());
+        QELIX_TRY(qubits);
         auto bits = qasm::resolve_operand(rest.substr(arrow + 2), decl_.cregs, line_);
-        if (!bits) return std::unexpected(bits.error());
+        QELIX_TRY(bits);
         if (qubits->whole != bits->whole || qubits->size != bits->size)
             return syntax("measure needs a qubit and a bit, or two registers of the same size");
         for (std::size_t i = 0; i < qubits->size; ++i) {
@@ -67,9 +68,8 @@ class OperationReader {
 
     QasmResult<void> reset(std::string_view rest, const std::optional<Condition>& condition) {
         auto qubits = qasm::resolve_operand(rest, decl_.qregs, line_);
-        if (!qubits) return std::unexpected(qubits.error());
-        for (std::size_t i = 0; i < qubits->size; ++i)
-            if (auto ok = check(circuit_.reset(qubits->at(i), condition)); !ok) return ok;
+        QELIX_TRY(qubits);
+        for (std::size_t i = 0; i < qubits->size; ++i) QELIX_TRY(check(circuit_.reset(qubits->at(i), condition)));
         return {};
     }
 
@@ -77,7 +77,7 @@ class OperationReader {
         std::vector<std::size_t> qubits;
         for (std::string_view item : qasm::comma_items(rest)) {
             auto operand = qasm::resolve_operand(item, decl_.qregs, line_);
-            if (!operand) return std::unexpected(operand.error());
+            QELIX_TRY(operand);
             // A qubit named twice ("barrier q[0], q;") is kept once, where it first appears.
             for (std::size_t i = 0; i < operand->size; ++i)
                 if (std::find(qubits.begin(), qubits.end(), operand->offset + i) == qubits.end())
@@ -106,7 +106,7 @@ class OperationReader {
 
     QasmResult<void> conditional_gates(std::string_view text, const Condition& condition) {
         placed_.clear();
-        if (auto ok = expander_.expand(text, line_, placed_); !ok) return ok;
+        QELIX_TRY(expander_.expand(text, line_, placed_));
         std::size_t size = condition.classical_bits.size();
         if (!placed_.empty() && size > (limits_.condition_bits - condition_bits_) / placed_.size())
             return syntax("conditionals reference more than " + std::to_string(limits_.condition_bits) +
@@ -122,9 +122,8 @@ class OperationReader {
 
     QasmResult<void> gates(std::string_view text) {
         placed_.clear();
-        if (auto ok = expander_.expand(text, line_, placed_); !ok) return ok;
-        for (PlacedGate& g : placed_)
-            if (auto ok = check(circuit_.append_gate(std::move(g.gate), std::move(g.targets))); !ok) return ok;
+        QELIX_TRY(expander_.expand(text, line_, placed_));
+        for (PlacedGate& g : placed_) QELIX_TRY(check(circuit_.append_gate(std::move(g.gate), std::move(g.targets))));
         return {};
     }
 
@@ -132,7 +131,7 @@ class OperationReader {
         return std::unexpected(QasmError::syntax(line_, std::move(message)));
     }
     QasmResult<void> check(const Status& status) const {
-        if (!status) return std::unexpected(at_line(line_, status.error()));
+        QELIX_TRY_MAP(status, [this](const QuantumError& error) { return at_line(line_, error); });
         return {};
     }
 
@@ -157,18 +156,17 @@ QasmResult<Circuit> parse_qasm(std::string_view source, const ParseLimits& limit
     // Editors on some systems start a UTF-8 file with a byte-order mark.
     if (source.starts_with("\xEF\xBB\xBF")) source.remove_prefix(3);
     auto statements = qasm::split_statements(source);
-    if (!statements) return std::unexpected(statements.error());
+    QELIX_TRY(statements);
     auto decl = qasm::read_declarations(*statements);
-    if (!decl) return std::unexpected(decl.error());
+    QELIX_TRY(decl);
 
     std::size_t num_qubits = decl->qregs.total();
     if (num_qubits == 0) return std::unexpected(QasmError::syntax(1, "at least one qreg declaration is required"));
     auto circuit = Circuit::with_classical_bits(num_qubits, decl->cregs.total());
-    if (!circuit) return std::unexpected(at_line(1, circuit.error()));
+    QELIX_TRY_MAP(circuit, [](const QuantumError& error) { return at_line(1, error); });
 
     OperationReader reader(*decl, limits, *circuit);
-    for (const qasm::Statement& statement : decl->operations)
-        if (auto ok = reader.read(statement); !ok) return std::unexpected(ok.error());
+    for (const qasm::Statement& statement : decl->operations) QELIX_TRY(reader.read(statement));
     return std::move(*circuit);
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "quantum/qasm/text.h"
+#include "core/propagate.h"
 
 namespace qelix::qasm {
 
@@ -45,7 +46,7 @@ QasmResult<std::size_t> resolve_qubit(std::string_view text, const Scope& scope,
     text = trim(text);
     if (const std::size_t* bound = scope.qubits.find(text)) return *bound;
     auto operand = read_indexed(text, line);
-    if (!operand) return std::unexpected(operand.error());
+    QELIX_TRY(operand);
     return qregs.resolve(operand->name, operand->index);
 }
 
@@ -57,9 +58,9 @@ QasmResult<Operand> resolve_operand(std::string_view text, const RegisterTable& 
         return Operand{reg->offset, reg->size, true};
     }
     auto operand = read_indexed(text, line);
-    if (!operand) return std::unexpected(operand.error());
+    QELIX_TRY(operand);
     auto index = table.resolve(operand->name, operand->index);
-    if (!index) return std::unexpected(index.error());
+    QELIX_TRY(index);
     return Operand{*index, 1, false};
 }
 
