@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <random>
 #include <string>
 
 #include "quantum/qasm/parser.h"
@@ -66,6 +67,26 @@ std::string nested_program(int levels) {
     return s + "g" + std::to_string(levels - 1) + "(pi) q[0], q[1];\n";
 }
 
+/// `gates` gates cycling through every kind of the table (and a dagger of each), angles drawn
+/// from a fixed generator, so that every angle needs all of its digits.
+Circuit table_circuit(std::size_t gates) {
+    Circuit c = Circuit::create(16).value();
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> angle(-4.0, 4.0);
+    auto table = gate_table();
+    for (std::size_t i = 0; i < gates; ++i) {
+        const GateInfo& info = table[i % table.size()];
+        double params[4] = {angle(rng), angle(rng), angle(rng), angle(rng)};
+        if (info.kind == GateKind::CRk) params[0] = static_cast<double>(i % 40);
+        Gate gate = make_gate(info.kind, std::span(params, info.num_params));
+        if ((i / table.size()) % 2) gate = dagger(gate);
+        std::vector<std::size_t> targets{i % 16};
+        if (info.num_qubits == 2) targets.push_back((i + 1 + i / 16 % 15) % 16);
+        (void)c.append_gate(std::move(gate), std::move(targets));
+    }
+    return c;
+}
+
 std::size_t must_parse(const std::string& source) {
     auto c = parse_qasm(source);
     if (!c) {
@@ -117,5 +138,14 @@ int main() {
     std::size_t size = 0;
     double t = best_of(3, [&] { size = to_qasm(circuit).size(); });
     std::printf("to_qasm: %.3f s for %zu characters\n", t, size);
+
+    std::printf("\n100,000 gates of every kind of the table with full-precision random angles, 16 qubits\n");
+    Circuit angles = table_circuit(100'000);
+    std::string text = to_qasm(angles);
+    double write = best_of(3, [&] { size = to_qasm(angles).size(); });
+    double read = best_of(3, [&] {
+        if (must_parse(text) != 100'000) std::abort();
+    });
+    std::printf("to_qasm: %.3f s, parse_qasm: %.3f s, %zu characters\n", write, read, size);
     return 0;
 }

@@ -50,6 +50,8 @@ const Signature MEASURE("measure", {"$self", "qubit"},
 const Signature MEASURE_INTO("measure_into", {"$self", "qubit", "classical_bit"},
                              "Measure a qubit into an explicit classical bit.");
 const Signature MEASURE_ALL("measure_all", {"$self"}, "Measure every qubit in order.");
+const Signature RESET("reset", {"$self", "qubit"},
+                      "Return a qubit to |0> (measure it and flip it on 1); runs shot by shot.");
 const Signature BARRIER("barrier", {"$self", "qubits"}, "Insert a logical barrier across the provided qubits.");
 const Signature BARRIER_ALL("barrier_all", {"$self"}, "Insert a barrier across all qubits.");
 const Signature APPEND("append", {"$self", "other"}, "Append another circuit with the same width.");
@@ -76,6 +78,10 @@ PyObject* build(const Signature& signature, PyObject* self, PyObject* args, PyOb
 template <const Signature& SIG, Status (Circuit::*Apply)(std::size_t)>
 PyObject* one_qubit(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
     return build(SIG, self, args, kwargs, [](Circuit& c, const Args& a) { return (c.*Apply)(a.index(0)); });
+}
+
+PyObject* reset(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
+    return build(RESET, self, args, kwargs, [](Circuit& c, const Args& a) { return c.reset(a.index(0)); });
 }
 
 template <const Signature& SIG, Status (Circuit::*Apply)(std::size_t, double)>
@@ -274,6 +280,7 @@ PyMethodDef METHODS[] = {
     MEASURE.def(measure),
     MEASURE_INTO.def(measure_into),
     MEASURE_ALL.def(no_argument<&Circuit::measure_all>),
+    RESET.def(reset),
     BARRIER.def(barrier),
     BARRIER_ALL.def(no_argument<&Circuit::barrier_all>),
     APPEND.def(append),

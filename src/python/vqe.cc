@@ -33,7 +33,8 @@ PyObject* vqe_hydrogen(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
                                      .parallel = true};
 
         VqeResult r = unwrap(released([&] {
-            return run_vqe(h2_hamiltonian(), Ansatz::ry_chain(), {0.0, HARTREE_FOCK_THETA_1}, max_iterations, shots, config);
+            return run_vqe(h2_hamiltonian(), Ansatz::ry_chain(), {0.0, HARTREE_FOCK_THETA_1}, max_iterations, shots,
+                           config);
         }));
         nb::dict out;
         out["energy"] = nb::float_(r.energy);

@@ -42,8 +42,8 @@ def test_method_and_function_write_the_same_text(sample):
     text = sample.to_qasm()
     assert qelix.to_qasm(sample) == text
     assert qelix.to_qasm(circuit=sample) == text
-    assert text == HEAD + (
-        "qreg q[3];\ncreg c[3];\nh q[0];\ncx q[0], q[1];\nrx(0.785) q[2];\ncrk(3) q[1], q[2];\n"
+    assert text == HEAD + "gate crk(k) a, b { cu1(2*pi/2^k) a, b; }\n" + (
+        "qreg q[3];\ncreg c[3];\nh q[0];\ncx q[0], q[1];\nrx(0.785398) q[2];\ncrk(3) q[1], q[2];\n"
         "barrier q;\nmeasure q[0] -> c[0];\nmeasure q[2] -> c[2];"
     )
 
@@ -68,19 +68,20 @@ def test_registers_user_gates_and_conditionals():
     )
     assert c.num_qubits == 3 and c.num_classical_bits == 2
     assert c.to_qasm() == HEAD + (
-        "qreg q[3];\ncreg c[2];\nry(1.571) q[0];\ncx q[0], q[2];\nmeasure q[2] -> c[0];\nif(c==1) x q[1];"
+        "qreg q[3];\ncreg c[2];\nry(1.5707963267948966) q[0];\ncx q[0], q[2];\nmeasure q[2] -> c[0];\nif(c==1) x q[1];"
     )
 
 
-def test_gates_without_qasm_form_become_comments():
+def test_every_gate_and_dagger_is_written_in_standard_form():
     c = qelix.Circuit(2)
     c.cy(0, 1)
+    c.reset(1)
     c.iqft([0, 1])
     text = c.to_qasm()
-    assert "// unsupported gate CY on [0, 1]" in text
-    assert "// unsupported gate CR2^dagger on [1, 0]" in text
-    assert "crk(2^dagger)" not in text
-    assert qelix.parse_qasm(text).gate_count == 3  # swap and two h
+    assert "//" not in text
+    assert text.endswith("cy q[0], q[1];\nreset q[1];\nswap q[0], q[1];\nh q[1];\ncu1(-1.5707963267948966) q[1], q[0];\nh q[0];")
+    back = qelix.parse_qasm(text)
+    assert back.gate_count == 5 and back.to_qasm() == text
 
 
 @pytest.mark.parametrize(
@@ -90,7 +91,8 @@ def test_gates_without_qasm_form_become_comments():
         ("qreg q[1];", "Parse error at line 1: expected 'OPENQASM 2.0;' header"),
         ("OPENQASM 2.0;", "Parse error at line 1: at least one qreg declaration is required"),
         (HEAD + "qreg q[2];\n\n  cx q[0], q[0];", "Parse error at line 5: Two-qubit gate requires different qubits, got 0 and 0"),
-        (HEAD + "qreg q[2];\nrx(1-2) q[0];", "Parse error at line 4: invalid numeric literal '1-2'"),
+        (HEAD + "qreg q[2];\nrx(1-) q[0];", "Parse error at line 4: invalid numeric literal ''"),
+        (HEAD + "qreg q[2];\nopaque g a;\ng q[0];", "Parse error at line 5: gate 'g' is opaque and cannot be applied"),
         (HEAD + "qreg q[2];\nh q[0], q[1];", "Unknown gate 'h'"),
         (HEAD + "qreg q[2];\nh r[0];", "Register 'r' not declared"),
         (HEAD + "qreg q[2];\nh q[2];", "Qubit index 2 out of range for register 'q' (size 2)"),

@@ -21,16 +21,23 @@ std::size_t measure_count(const std::vector<Instruction>& ops) {
         ops.begin(), ops.end(), [](const Instruction& op) { return std::holds_alternative<MeasureOp>(op); }));
 }
 
+/// The classical bits an instruction's condition reads (none without a condition).
+std::span<const std::size_t> condition_bits(const Instruction& op) {
+    if (const auto* c = std::get_if<ConditionalOp>(&op)) return c->classical_bits;
+    if (const auto* m = std::get_if<MeasureOp>(&op); m && m->condition) return m->condition->classical_bits;
+    if (const auto* r = std::get_if<ResetOp>(&op); r && r->condition) return r->condition->classical_bits;
+    return {};
+}
+
 /// Classical bits a copy of `ops` adds: one per measurement, and one more that nothing
-/// writes when some conditional lists a bit that no measurement of `ops` writes.
+/// writes when some condition lists a bit that no measurement of `ops` writes.
 std::size_t copied_bits(const std::vector<Instruction>& ops) {
     std::unordered_set<std::size_t> written;
     for (const Instruction& op : ops)
         if (const auto* m = std::get_if<MeasureOp>(&op)) written.insert(m->classical_bit);
     for (const Instruction& op : ops)
-        if (const auto* c = std::get_if<ConditionalOp>(&op))
-            for (std::size_t bit : c->classical_bits)
-                if (!written.contains(bit)) return measure_count(ops) + 1;
+        for (std::size_t bit : condition_bits(op))
+            if (!written.contains(bit)) return measure_count(ops) + 1;
     return measure_count(ops);
 }
 
@@ -88,6 +95,14 @@ Status Circuit::check_distinct(std::span<const std::size_t> qubits) const {
     return {};
 }
 
+Status Circuit::check_classical_bit(std::size_t classical_bit) const {
+    if (classical_bit >= MAX_CLASSICAL_BITS)
+        return std::unexpected(QuantumError::invalid_circuit("classical bit " + std::to_string(classical_bit) +
+                                                             " exceeds the limit of " +
+                                                             std::to_string(MAX_CLASSICAL_BITS) + " classical bits"));
+    return {};
+}
+
 Status Circuit::check_classical_growth(std::size_t extra_bits) const {
     if (extra_bits > MAX_CLASSICAL_BITS - num_classical_bits_)
         return std::unexpected(QuantumError::invalid_circuit(classical_limit_text()));
@@ -119,21 +134,27 @@ Status Circuit::append_gate(Gate gate, std::vector<std::size_t> targets) {
     return {};
 }
 
-Status Circuit::append_conditional(std::vector<std::size_t> classical_bits, std::uint64_t value, Gate gate,
-                                   std::vector<std::size_t> targets) {
-    if (classical_bits.empty())
+Status Circuit::check_condition(const Condition& condition) const {
+    if (condition.classical_bits.empty())
         return std::unexpected(QuantumError::invalid_circuit("conditional gates require at least one classical bit"));
-    for (std::size_t bit : classical_bits)
+    for (std::size_t bit : condition.classical_bits)
         if (bit >= num_classical_bits_)
             return std::unexpected(
                 QuantumError::invalid_circuit("classical bit " + std::to_string(bit) + " out of range (circuit has " +
                                               std::to_string(num_classical_bits_) + " classical bits)"));
+    return {};
+}
+
+Status Circuit::append_conditional(std::vector<std::size_t> classical_bits, std::uint64_t value, Gate gate,
+                                   std::vector<std::size_t> targets) {
+    Condition condition{std::move(classical_bits), value};
+    QELIX_TRY(check_condition(condition));
     if (targets.size() != gate.num_qubits)
         return std::unexpected(QuantumError::invalid_circuit("gate '" + gate.name + "' expects " +
                                                              std::to_string(gate.num_qubits) + " targets, got " +
                                                              std::to_string(targets.size())));
     QELIX_TRY(check_distinct(targets));
-    push(ConditionalOp{std::move(classical_bits), value, std::move(gate), std::move(targets)});
+    push(ConditionalOp{std::move(condition.classical_bits), value, std::move(gate), std::move(targets)});
     return {};
 }
 
@@ -147,12 +168,25 @@ Result<std::size_t> Circuit::measure(std::size_t qubit) {
 
 Status Circuit::measure_into(std::size_t qubit, std::size_t classical_bit) {
     QELIX_TRY(check_qubit(qubit));
-    if (classical_bit >= MAX_CLASSICAL_BITS)
-        return std::unexpected(QuantumError::invalid_circuit("classical bit " + std::to_string(classical_bit) +
-                                                             " exceeds the limit of " +
-                                                             std::to_string(MAX_CLASSICAL_BITS) + " classical bits"));
+    QELIX_TRY(check_classical_bit(classical_bit));
     num_classical_bits_ = std::max(num_classical_bits_, classical_bit + 1);
     push(MeasureOp{qubit, classical_bit});
+    return {};
+}
+
+Status Circuit::measure_if(Condition condition, std::size_t qubit, std::size_t classical_bit) {
+    QELIX_TRY(check_qubit(qubit));
+    QELIX_TRY(check_classical_bit(classical_bit));
+    QELIX_TRY(check_condition(condition));
+    num_classical_bits_ = std::max(num_classical_bits_, classical_bit + 1);
+    push(MeasureOp{qubit, classical_bit, std::move(condition)});
+    return {};
+}
+
+Status Circuit::reset(std::size_t qubit, std::optional<Condition> condition) {
+    QELIX_TRY(check_qubit(qubit));
+    if (condition) QELIX_TRY(check_condition(*condition));
+    push(ResetOp{qubit, std::move(condition)});
     return {};
 }
 
@@ -210,21 +244,28 @@ void Circuit::copy_from(const Circuit& other, std::span<const std::size_t> map) 
     for (std::size_t next = base; const Instruction& op : source)
         if (const auto* m = std::get_if<MeasureOp>(&op)) written.try_emplace(m->classical_bit, next++);
     num_classical_bits_ += copied_bits(source);
+    auto remap = [&](std::vector<std::size_t>& bits) {
+        for (std::size_t& bit : bits) {
+            auto it = written.find(bit);
+            bit = it == written.end() ? unwritten : it->second;
+        }
+    };
     std::size_t next = base;
     instructions_.reserve(instructions_.size() + source.size());
     for (Instruction& op : source) {
         if (auto* g = std::get_if<GateOp>(&op)) {
             push(GateOp{std::move(g->gate), mapped_all(std::move(g->targets))});
         } else if (auto* c = std::get_if<ConditionalOp>(&op)) {
-            for (std::size_t& bit : c->classical_bits) {
-                auto it = written.find(bit);
-                bit = it == written.end() ? unwritten : it->second;
-            }
+            remap(c->classical_bits);
             c->targets = mapped_all(std::move(c->targets));
             push(std::move(*c));
         } else if (auto* m = std::get_if<MeasureOp>(&op)) {
+            if (m->condition) remap(m->condition->classical_bits);
             written[m->classical_bit] = next;
-            push(MeasureOp{mapped(m->qubit), next++});
+            push(MeasureOp{mapped(m->qubit), next++, std::move(m->condition)});
+        } else if (auto* r = std::get_if<ResetOp>(&op)) {
+            if (r->condition) remap(r->condition->classical_bits);
+            push(ResetOp{mapped(r->qubit), std::move(r->condition)});
         } else if (auto* b = std::get_if<BarrierOp>(&op)) {
             push(BarrierOp{mapped_all(std::move(b->qubits))});
         }

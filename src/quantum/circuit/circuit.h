@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <variant>
 #include <vector>
@@ -32,11 +33,27 @@ struct ConditionalOp {
     bool operator==(const ConditionalOp&) const = default;
 };
 
-/// Measure `qubit` in the computational basis into `classical_bit`.
+/// A classical condition: the register formed by `classical_bits` (first = least significant) equals `value`.
+struct Condition {
+    std::vector<std::size_t> classical_bits;
+    std::uint64_t value = 0;
+    bool operator==(const Condition&) const = default;
+};
+
+/// Measure `qubit` in the computational basis into `classical_bit` (only when `condition` holds, if any).
 struct MeasureOp {
     std::size_t qubit;
     std::size_t classical_bit;
+    std::optional<Condition> condition = std::nullopt;
     bool operator==(const MeasureOp&) const = default;
+};
+
+/// Return `qubit` to |0> (only when `condition` holds, if any): measure it, flip it if it read 1.
+/// Not a gate: it counts neither in gate_count nor in depth, as a measurement.
+struct ResetOp {
+    std::size_t qubit;
+    std::optional<Condition> condition = std::nullopt;
+    bool operator==(const ResetOp&) const = default;
 };
 
 /// No effect on the state; kept for diagrams and QASM output.
@@ -46,7 +63,7 @@ struct BarrierOp {
 };
 
 /// One step of a circuit.
-using Instruction = std::variant<GateOp, ConditionalOp, MeasureOp, BarrierOp>;
+using Instruction = std::variant<GateOp, ConditionalOp, MeasureOp, BarrierOp, ResetOp>;
 
 /// A quantum program: fixed qubit count, growing classical bits, ordered instructions.
 /// Every builder validates all of its input before changing anything.
@@ -107,6 +124,11 @@ class Circuit {
     Status measure_into(std::size_t qubit, std::size_t classical_bit);
     /// Measures every qubit in order into new classical bits.
     Status measure_all();
+    /// Measures into the given classical bit when the condition holds.
+    Status measure_if(Condition condition, std::size_t qubit, std::size_t classical_bit);
+
+    /// Returns the qubit to |0>, unconditionally or when the condition holds.
+    Status reset(std::size_t qubit, std::optional<Condition> condition = std::nullopt);
 
     /// Barrier over the listed (distinct) qubits.
     Status barrier(std::vector<std::size_t> qubits);
@@ -136,7 +158,9 @@ class Circuit {
     Status check_qubit(std::size_t q) const;
     Status check_pair(std::size_t a, std::size_t b) const;
     Status check_distinct(std::span<const std::size_t> qubits) const;
+    Status check_classical_bit(std::size_t classical_bit) const;
     Status check_classical_growth(std::size_t extra_bits) const;
+    Status check_condition(const Condition& condition) const;
     /// Copies `other`'s instructions with qubits mapped through `map` (identity when empty)
     /// and classical bits renumbered so that the copy behaves as `other` does alone.
     void copy_from(const Circuit& other, std::span<const std::size_t> map);

@@ -191,3 +191,27 @@ TEST(Circuit, CopiesAreIndependent) {
     EXPECT_EQ(c.gate_count(), 1u);
     EXPECT_EQ(copy.gate_count(), 2u);
 }
+
+TEST(Circuit, ResetsAndConditionalMeasurements) {
+    Circuit c = Circuit::with_classical_bits(2, 2).value();
+    EXPECT_EQ(c.reset(2).error(), QuantumError::qubit_out_of_range(2, 2));
+    EXPECT_EQ(c.reset(0, Condition{{}, 0}).error().message(),
+              "Simulation error: conditional gates require at least one classical bit");
+    EXPECT_EQ(c.measure_if(Condition{{5}, 1}, 0, 0).error().message(),
+              "Simulation error: classical bit 5 out of range (circuit has 2 classical bits)");
+    EXPECT_TRUE(c.instructions().empty());
+    ASSERT_TRUE(c.h(0).has_value());
+    ASSERT_TRUE(c.reset(0).has_value());
+    ASSERT_TRUE(c.h(0).has_value());
+    ASSERT_TRUE(c.measure_if(Condition{{1, 0}, 2}, 1, 3).has_value());
+    // A reset is no gate and, like a measurement, no layer.
+    EXPECT_EQ(c.gate_count(), 2u);
+    EXPECT_EQ(c.depth(), 2u);
+    EXPECT_EQ(c.num_classical_bits(), 4u);
+    Circuit d = Circuit::create(3).value();
+    std::vector<std::size_t> mapping{2, 0};
+    ASSERT_TRUE(d.compose(c, mapping).has_value());
+    EXPECT_EQ(d.instructions()[1], Instruction(ResetOp{2}));
+    EXPECT_EQ(d.instructions()[3], Instruction(MeasureOp{0, 2, Condition{{1, 0}, 2}}));
+    EXPECT_EQ(d.num_classical_bits(), 3u);  // the condition's bits, then a fresh one
+}

@@ -29,7 +29,7 @@ void gate_cells(std::vector<std::string>& cells, const Gate& gate, const std::ve
     }
     std::size_t t0 = targets[0], t1 = targets[1];
     for (std::size_t q = std::min(t0, t1) + 1; q < std::max(t0, t1); ++q) cells[q] = centred("|", width);
-    if (gate.name == "CNOT") {
+    if (gate.kind == GateKind::CNOT && !gate.inverse) {
         cells[t0] = centred(std::string("@") + mark, width);
         cells[t1] = centred(std::string("X") + mark, width);
     } else {
@@ -48,10 +48,13 @@ std::string draw(const Circuit& circuit) {
         std::size_t width = 3;
         if (auto* g = std::get_if<GateOp>(&op)) width = gate_width(g->gate);
         if (auto* c = std::get_if<ConditionalOp>(&op)) width = gate_width(c->gate);
+        if (auto* m = std::get_if<MeasureOp>(&op); m && m->condition) width = 5;
+        if (auto* r = std::get_if<ResetOp>(&op); r && r->condition) width = 5;
         std::fill(cells.begin(), cells.end(), std::string(width, '-'));
         if (auto* g = std::get_if<GateOp>(&op)) gate_cells(cells, g->gate, g->targets, "", width);
         if (auto* c = std::get_if<ConditionalOp>(&op)) gate_cells(cells, c->gate, c->targets, "?", width);
-        if (auto* m = std::get_if<MeasureOp>(&op)) cells[m->qubit] = "[M]";
+        if (auto* m = std::get_if<MeasureOp>(&op)) cells[m->qubit] = centred(m->condition ? "[M?]" : "[M]", width);
+        if (auto* r = std::get_if<ResetOp>(&op)) cells[r->qubit] = centred(r->condition ? "|0>?" : "|0>", width);
         if (auto* b = std::get_if<BarrierOp>(&op))
             for (std::size_t q : b->qubits) cells[q] = "-|-";
         for (std::size_t q = 0; q < n; ++q) rows[q] += cells[q];

@@ -46,3 +46,12 @@ TEST(Draw, WideQubitLabelsShiftRows) {
     std::string out = draw(c);
     EXPECT_NE(out.find("q9: ---\nq10: [H]"), std::string::npos);
 }
+
+TEST(Draw, ResetsAndConditionalMeasurements) {
+    Circuit c = make(2);
+    (void)c.measure(0);
+    (void)c.reset(1);
+    (void)c.reset(0, Condition{{0}, 1});
+    (void)c.measure_if(Condition{{0}, 0}, 1, 0);
+    EXPECT_EQ(draw(c), "q0: [M]---|0>?------\nq1: ---|0>-----[M?]-");
+}

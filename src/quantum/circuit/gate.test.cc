@@ -94,3 +94,46 @@ TEST(Gate, DaggerIsConjugateTranspose) {
     expect_near(hh[0], 1.0);
     expect_near(hh[1], 0.0);
 }
+
+TEST(GateTable, EveryKindBuildsAUnitaryOfItsWidthWithItsParameters) {
+    const double params[] = {0.3, -1.1, 2.5, 0.7};
+    for (const GateInfo& info : gate_table()) {
+        Gate g = make_gate(info.kind, std::span(params, info.num_params));
+        SCOPED_TRACE(g.name);
+        EXPECT_EQ(g.kind, info.kind);
+        EXPECT_EQ(g.num_qubits, info.num_qubits);
+        EXPECT_EQ(g.parameters().size(), info.num_params);
+        EXPECT_EQ(kind_of_qasm(info.qasm), info.kind);
+        std::size_t dim = std::size_t{1} << info.num_qubits;
+        auto product = multiply(g.matrix, dagger(g).matrix, dim);
+        for (std::size_t r = 0; r < dim; ++r)
+            for (std::size_t c = 0; c < dim; ++c) expect_near(product[r * dim + c], r == c ? 1.0 : 0.0);
+    }
+    EXPECT_EQ(make_gate(GateKind::CRx, std::vector{0.5}).name, "CRx(0.500)");
+    EXPECT_EQ(make_gate(GateKind::CU, std::vector{0.5, 0.0, 1.0, -2.0}).name, "CU(0.500,0.000,1.000,-2.000)");
+    EXPECT_EQ(gates::crk(UINT64_MAX).name, "CR18446744073709551615");
+}
+
+TEST(GateTable, StandardInverseEqualsTheDaggerEntryForEntry) {
+    const double params[] = {0.3, -1.1, 2.5, 0.7};
+    for (const GateInfo& info : gate_table()) {
+        Gate g = make_gate(info.kind, std::span(params, info.num_params));
+        SCOPED_TRACE(g.name);
+        auto inverse = standard_inverse(g);
+        ASSERT_TRUE(inverse.has_value());
+        EXPECT_FALSE(inverse->inverse);
+        Gate d = dagger(g);
+        EXPECT_TRUE(d.inverse);
+        EXPECT_FALSE(dagger(d).inverse);
+        for (std::size_t i = 0; i < d.matrix.size(); ++i) {
+            if (info.kind == GateKind::CSX)
+                expect_near(inverse->matrix[i], d.matrix[i]);  // written as a CU, equal within rounding
+            else
+                EXPECT_EQ(inverse->matrix[i], d.matrix[i]) << i;
+        }
+        EXPECT_EQ(standard_inverse(d)->matrix, g.matrix);
+    }
+    EXPECT_EQ(standard_inverse(gates::s())->name, "Sdg");
+    EXPECT_EQ(standard_inverse(gates::crk(2))->kind, GateKind::CP);
+    EXPECT_FALSE(standard_inverse(Gate{"I", {1.0, 0.0, 0.0, 1.0}, 1}).has_value());
+}

@@ -1,4 +1,6 @@
 // Circuit builders that expand into fixed sequences of standard gates.
+#include "quantum/circuit/library.h"
+
 #include "quantum/circuit/circuit.h"
 #include "core/propagate.h"
 
@@ -13,25 +15,24 @@ void must(Status status) {
 
 }  // namespace
 
+std::span<const SequenceStep> toffoli_sequence() {
+    using K = GateKind;
+    static constexpr SequenceStep STEPS[] = {
+        {K::H, 2},       {K::CNOT, 1, 2}, {K::Tdg, 2},     {K::CNOT, 0, 2}, {K::T, 2},
+        {K::CNOT, 1, 2}, {K::Tdg, 2},     {K::CNOT, 0, 2}, {K::T, 1},       {K::T, 2},
+        {K::H, 2},       {K::CNOT, 0, 1}, {K::T, 0},       {K::Tdg, 1},     {K::CNOT, 0, 1},
+    };
+    return STEPS;
+}
+
 Status Circuit::toffoli(std::size_t a, std::size_t b, std::size_t c) {
     for (std::size_t q : {a, b, c}) QELIX_TRY(check_qubit(q));
     if (a == b || a == c) return std::unexpected(QuantumError::duplicate_qubit(a, a));
     if (b == c) return std::unexpected(QuantumError::duplicate_qubit(b, b));
-    must(h(c));
-    must(cnot(b, c));
-    must(tdg(c));
-    must(cnot(a, c));
-    must(t(c));
-    must(cnot(b, c));
-    must(tdg(c));
-    must(cnot(a, c));
-    must(t(b));
-    must(t(c));
-    must(h(c));
-    must(cnot(a, b));
-    must(t(a));
-    must(tdg(b));
-    must(cnot(a, b));
+    const std::size_t q[] = {a, b, c};
+    for (const SequenceStep& step : toffoli_sequence())
+        must(step.b == SequenceStep::NONE ? apply1(make_gate(step.kind), q[step.a])
+                                          : apply2(make_gate(step.kind), q[step.a], q[step.b]));
     return {};
 }
 

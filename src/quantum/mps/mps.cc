@@ -66,6 +66,8 @@ Status MpsState::apply_instructions(std::span<const Instruction> instructions) {
     for (const Instruction& instruction : instructions) {
         if (std::holds_alternative<ConditionalOp>(instruction))
             return std::unexpected(QuantumError::unsupported("MPS backend does not support conditional gates"));
+        if (std::holds_alternative<ResetOp>(instruction))
+            return std::unexpected(QuantumError::unsupported("MPS backend does not support reset"));
         const auto* op = std::get_if<GateOp>(&instruction);
         if (op == nullptr) continue;  // measurements are drawn by the sampler; barriers do nothing
         Status done;

@@ -46,6 +46,7 @@ Result<QuantumResult> run_mps(const SimulatorConfig& config, const Circuit& circ
                               std::size_t max_bond_dim) {
     if (!config.noise.is_ideal())
         return std::unexpected(QuantumError::unsupported("MPS backend does not yet support noise models"));
+    if (has_reset(circuit)) return std::unexpected(QuantumError::unsupported("MPS backend does not support reset"));
     if (needs_trajectories(circuit))
         return std::unexpected(QuantumError::unsupported("MPS backend does not support mid-circuit measurements"));
     auto state = simulate(circuit, max_bond_dim);

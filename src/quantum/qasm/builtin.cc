@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "quantum/circuit/library.h"
+
 namespace qelix::qasm {
 
 namespace {
@@ -11,101 +13,62 @@ constexpr double HALF_PI = 1.5707963267948966;
 /// 2^64 as a double: whole values from here on saturate to the largest k.
 constexpr double TWO_POW_64 = 18446744073709551616.0;
 
-Gate one_qubit_fixed(std::string_view name, bool& found) {
-    found = true;
-    if (name == "h") return gates::h();
-    if (name == "x") return gates::x();
-    if (name == "y") return gates::y();
-    if (name == "z") return gates::z();
-    if (name == "s") return gates::s();
-    if (name == "sdg") return gates::sdg();
-    if (name == "t") return gates::t();
-    if (name == "tdg") return gates::tdg();
-    found = false;
-    return {};
+/// The qelib1.inc names that are another spelling of a table gate (u1 and p stay Rz, as
+/// they are equal up to a global phase).
+struct Alias {
+    std::string_view name;
+    GateKind kind;
+};
+constexpr Alias ALIASES[] = {{"u1", GateKind::Rz}, {"p", GateKind::Rz}, {"u", GateKind::U3}, {"cp", GateKind::CP}};
+
+/// crk(k) is built in for whole k >= 0 only (within 1e-9, as written k may carry noise).
+bool emit_crk(double k, std::span<const std::size_t> q, std::vector<PlacedGate>& out) {
+    double whole = std::round(k);
+    // Also false for NaN and infinities, whose distance to a whole number is NaN.
+    if (!(k >= 0.0) || !(std::fabs(k - whole) < 1e-9)) return false;
+    std::uint64_t exponent = whole >= TWO_POW_64 ? UINT64_MAX : static_cast<std::uint64_t>(whole);
+    out.push_back({gates::crk(exponent), {q[0], q[1]}});
+    return true;
 }
 
-void put(std::vector<PlacedGate>& out, Gate gate, std::size_t q) { out.push_back({std::move(gate), {q}}); }
-void put(std::vector<PlacedGate>& out, Gate gate, std::size_t a, std::size_t b) {
-    out.push_back({std::move(gate), {a, b}});
-}
-
-/// The 15-gate H/T/Tdg/CNOT decomposition of a doubly controlled NOT.
-void emit_ccx(std::size_t a, std::size_t b, std::size_t c, std::vector<PlacedGate>& out) {
-    put(out, gates::h(), c);
-    put(out, gates::cnot(), b, c);
-    put(out, gates::tdg(), c);
-    put(out, gates::cnot(), a, c);
-    put(out, gates::t(), c);
-    put(out, gates::cnot(), b, c);
-    put(out, gates::tdg(), c);
-    put(out, gates::cnot(), a, c);
-    put(out, gates::t(), b);
-    put(out, gates::t(), c);
-    put(out, gates::h(), c);
-    put(out, gates::cnot(), a, b);
-    put(out, gates::t(), a);
-    put(out, gates::tdg(), b);
-    put(out, gates::cnot(), a, b);
-}
-
-bool emit_one_qubit(std::string_view name, std::span<const double> p, std::size_t q, std::vector<PlacedGate>& out) {
-    switch (p.size()) {
-        case 0: {
-            if (name == "id") return true;
-            bool found = false;
-            Gate gate = one_qubit_fixed(name, found);
-            if (found) put(out, std::move(gate), q);
-            return found;
-        }
-        case 1:
-            if (name == "rx") return put(out, gates::rx(p[0]), q), true;
-            if (name == "ry") return put(out, gates::ry(p[0]), q), true;
-            if (name == "rz" || name == "u1") return put(out, gates::rz(p[0]), q), true;
-            return false;
-        case 2:
-            if (name == "u2") return put(out, gates::u3(HALF_PI, p[0], p[1]), q), true;
-            return false;
-        case 3:
-            if (name == "u3" || name == "u") return put(out, gates::u3(p[0], p[1], p[2]), q), true;
-            return false;
-        default: return false;
-    }
-}
-
-bool emit_two_qubit(std::string_view name, std::span<const double> p, std::size_t a, std::size_t b,
-                    std::vector<PlacedGate>& out) {
-    if (p.empty()) {
-        if (name == "cx") return put(out, gates::cnot(), a, b), true;
-        if (name == "cz") return put(out, gates::cz(), a, b), true;
-        if (name == "swap") return put(out, gates::swap(), a, b), true;
-        return false;
-    }
-    if (p.size() == 1 && name == "crk") {
-        double k = p[0];
-        double whole = std::round(k);
-        // Also false for NaN and infinities, whose distance to a whole number is NaN.
-        if (!(k >= 0.0) || !(std::fabs(k - whole) < 1e-9)) return false;
-        std::uint64_t exponent = whole >= TWO_POW_64 ? UINT64_MAX : static_cast<std::uint64_t>(whole);
-        put(out, gates::crk(exponent), a, b);
+/// The gates that qelib1.inc spells in ways the table does not: no-ops, u2 and ccx.
+bool emit_special(std::string_view name, std::span<const double> p, std::span<const std::size_t> q,
+                  std::vector<PlacedGate>& out) {
+    if (q.size() == 1 && ((name == "id" && p.empty()) || (name == "u0" && p.size() == 1))) return true;
+    if (q.size() == 1 && name == "u2" && p.size() == 2) {
+        out.push_back({gates::u3(HALF_PI, p[0], p[1]), {q[0]}});
         return true;
     }
+    if (q.size() == 3 && name == "ccx" && p.empty()) {
+        for (const SequenceStep& step : toffoli_sequence()) {
+            std::vector<std::size_t> targets{q[step.a]};
+            if (step.b != SequenceStep::NONE) targets.push_back(q[step.b]);
+            out.push_back({make_gate(step.kind), std::move(targets)});
+        }
+        return true;
+    }
+    if (q.size() == 2 && name == "crk" && p.size() == 1) return emit_crk(p[0], q, out);
     return false;
+}
+
+std::optional<GateKind> kind_of(std::string_view name) {
+    for (const Alias& alias : ALIASES)
+        if (alias.name == name) return alias.kind;
+    if (name == "crk") return std::nullopt;  // whole k only, see emit_crk
+    return kind_of_qasm(name);
 }
 
 }  // namespace
 
 bool emit_builtin(std::string_view name, std::span<const double> params, std::span<const std::size_t> qubits,
                   std::vector<PlacedGate>& out) {
-    switch (qubits.size()) {
-        case 1: return emit_one_qubit(name, params, qubits[0], out);
-        case 2: return emit_two_qubit(name, params, qubits[0], qubits[1], out);
-        case 3:
-            if (name != "ccx" || !params.empty()) return false;
-            emit_ccx(qubits[0], qubits[1], qubits[2], out);
-            return true;
-        default: return false;
-    }
+    if (emit_special(name, params, qubits, out)) return true;
+    std::optional<GateKind> kind = kind_of(name);
+    if (!kind) return false;
+    const GateInfo& info = gate_info(*kind);
+    if (info.num_qubits != qubits.size() || info.num_params != params.size()) return false;
+    out.push_back({make_gate(*kind, params), std::vector<std::size_t>(qubits.begin(), qubits.end())});
+    return true;
 }
 
 }  // namespace qelix::qasm

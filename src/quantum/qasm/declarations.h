@@ -18,6 +18,8 @@ struct GateDefinition {
     std::vector<std::string_view> params;
     std::vector<std::string_view> qubits;
     std::vector<std::string_view> body;
+    /// Declared with "opaque": known by name and shape, but with no body to apply.
+    bool opaque = false;
 };
 
 /// Hash that lets the definition table be searched with a string_view.

@@ -20,7 +20,8 @@ class GateExpander {
     GateExpander(const Declarations& decl, const ParseLimits& limits)
         : decl_(decl), limits_(limits), active_(decl.definition_ids, false) {}
 
-    /// Appends the gates that the top-level gate statement `text` yields to `out`.
+    /// Appends the gates that the top-level gate statement `text` yields to `out`, once per
+    /// position when its operands include whole registers.
     QasmResult<void> expand(std::string_view text, std::size_t line, std::vector<PlacedGate>& out);
 
    private:
@@ -39,9 +40,12 @@ class GateExpander {
         std::size_t next = 0;
     };
 
-    QasmResult<void> read_call(std::string_view text, const Scope& scope, std::size_t line);
-    /// Emits the built-in call in `call_`, or enters the user definition it names.
-    QasmResult<void> dispatch(std::size_t line, std::vector<PlacedGate>& out);
+    /// Reads name, parameters and operand texts of a gate statement into `call`.
+    QasmResult<void> read_call(std::string_view text, const Scope& scope, std::size_t line, Call& call);
+    /// Emits the built-in `call`, or enters the user definition it names.
+    QasmResult<void> dispatch(const Call& call, std::size_t line, std::vector<PlacedGate>& out);
+    /// Reads the bodies of the open definitions until none is left.
+    QasmResult<void> run_frames(std::size_t line, std::vector<PlacedGate>& out);
     QasmResult<void> charge(std::size_t text_size, std::size_t gates, std::size_t line);
     /// Leaves every open definition (after an error, or at the end of a statement).
     void unwind();
@@ -53,7 +57,9 @@ class GateExpander {
     // frames_[0, depth_) are open.
     std::vector<Frame> frames_;
     std::size_t depth_ = 0;
-    Call call_;
+    Call call_;  ///< The body statement being read.
+    Call top_;   ///< The top-level statement, applied once per broadcast position.
+    std::vector<Operand> operands_;
     std::size_t gates_used_ = 0;
     std::size_t text_used_ = 0;
 };

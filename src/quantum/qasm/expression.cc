@@ -14,6 +14,18 @@ constexpr double PI = 3.141592653589793;
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
+bool is_name_char(char c) { return is_letter(c) || is_digit(c); }
+
+/// The functions of the language, by name.
+double (*function_named(std::string_view name))(double) {
+    if (name == "sin") return [](double x) { return std::sin(x); };
+    if (name == "cos") return [](double x) { return std::cos(x); };
+    if (name == "tan") return [](double x) { return std::tan(x); };
+    if (name == "exp") return [](double x) { return std::exp(x); };
+    if (name == "ln") return [](double x) { return std::log(x); };
+    if (name == "sqrt") return [](double x) { return std::sqrt(x); };
+    return nullptr;
+}
 
 /// Digits with at most one '.', at least one digit, then an optional exponent "e[+-]digits".
 bool is_decimal_literal(std::string_view s) {
@@ -116,38 +128,62 @@ class ExpressionReader {
         bool negate = false;
         for (skip_blanks(); pos_ < s_.size() && (s_[pos_] == '+' || s_[pos_] == '-'); skip_blanks())
             negate ^= s_[pos_++] == '-';
-        double value = primary(depth);
+        double value = power(depth);
         return negate ? -value : value;
     }
 
-    double primary(std::size_t depth) {
-        if (pos_ < s_.size() && s_[pos_] == '(') {
-            if (depth + 1 > MAX_EXPRESSION_NESTING)
-                return fail("expression nested deeper than " + std::to_string(MAX_EXPRESSION_NESTING) + " parentheses");
-            ++pos_;
-            double value = expression(depth + 1);
-            if (failed()) return value;
-            skip_blanks();
-            if (pos_ >= s_.size() || s_[pos_] != ')') return fail("missing closing ')' in expression");
-            ++pos_;
-            return value;
-        }
-        if (s_.substr(pos_, 2) == "pi") {
-            pos_ += 2;
-            return PI;
-        }
+    /// primary ['^' factor]: right-associative, and binding tighter than a sign before it.
+    double power(std::size_t depth) {
+        double base = primary(depth);
+        skip_blanks();
+        if (failed() || pos_ >= s_.size() || s_[pos_] != '^') return base;
+        if (depth + 1 > MAX_EXPRESSION_NESTING) return nested_too_deep();
+        ++pos_;
+        return std::pow(base, factor(depth + 1));
+    }
+
+    double nested_too_deep() {
+        return fail("expression nested deeper than " + std::to_string(MAX_EXPRESSION_NESTING) + " parentheses");
+    }
+
+    /// "(" expression ")", the opening parenthesis at pos_.
+    double parenthesised(std::size_t depth) {
+        if (depth + 1 > MAX_EXPRESSION_NESTING) return nested_too_deep();
+        ++pos_;
+        double value = expression(depth + 1);
+        if (failed()) return value;
+        skip_blanks();
+        if (pos_ >= s_.size() || s_[pos_] != ')') return fail("missing closing ')' in expression");
+        ++pos_;
+        return value;
+    }
+
+    /// pi, a function call or a parameter name, starting at pos_.
+    double named(std::size_t depth) {
         std::size_t start = pos_;
-        if (pos_ < s_.size() && is_letter(s_[pos_])) {
-            while (pos_ < s_.size() && is_letter(s_[pos_])) ++pos_;
-            std::string_view name = s_.substr(start, pos_ - start);
-            if (const double* value = params_.find(name)) return *value;
-            return fail("unknown identifier '" + std::string(name) + "'");
+        while (pos_ < s_.size() && is_name_char(s_[pos_])) ++pos_;
+        std::string_view name = s_.substr(start, pos_ - start);
+        if (name == "pi") return PI;
+        if (const double* value = params_.find(name)) return *value;
+        if (auto function = function_named(name)) {
+            skip_blanks();
+            if (pos_ < s_.size() && s_[pos_] == '(') {
+                double argument = parenthesised(depth);
+                return failed() ? argument : function(argument);
+            }
         }
-        while (pos_ < s_.size()) {
-            char c = s_[pos_];
-            bool part = is_digit(c) || c == '.' || c == 'e' || c == 'E' || c == '+' || (c == '-' && pos_ > start);
-            if (!part) break;
+        return fail("unknown identifier '" + std::string(name) + "'");
+    }
+
+    double primary(std::size_t depth) {
+        if (pos_ < s_.size() && s_[pos_] == '(') return parenthesised(depth);
+        if (pos_ < s_.size() && is_letter(s_[pos_])) return named(depth);
+        std::size_t start = pos_;
+        while (pos_ < s_.size() && (is_digit(s_[pos_]) || s_[pos_] == '.')) ++pos_;
+        if (pos_ < s_.size() && (s_[pos_] == 'e' || s_[pos_] == 'E')) {
             ++pos_;
+            if (pos_ < s_.size() && (s_[pos_] == '+' || s_[pos_] == '-')) ++pos_;
+            while (pos_ < s_.size() && is_digit(s_[pos_])) ++pos_;
         }
         std::string_view literal = s_.substr(start, pos_ - start);
         if (!is_decimal_literal(literal)) return fail("invalid numeric literal '" + std::string(literal) + "'");

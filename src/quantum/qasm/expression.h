@@ -1,5 +1,5 @@
 #pragma once
-// Parameter expressions of gate statements: + - * / over numbers, pi and parameter names.
+// Parameter expressions of gate statements: + - * / ^, sin cos tan exp ln sqrt, numbers, pi and parameter names.
 #include <expected>
 #include <string>
 #include <string_view>

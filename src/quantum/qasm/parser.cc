@@ -1,5 +1,7 @@
 #include "quantum/qasm/parser.h"
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,39 +31,58 @@ class OperationReader {
     QasmResult<void> read(const qasm::Statement& statement) {
         std::string_view text = statement.text;
         line_ = statement.line;
-        if (text.starts_with("measure ")) return measure(text.substr(8));
-        if (text.starts_with("barrier ")) return barrier(text.substr(8));
-        if (text.starts_with("if(") || text.starts_with("if (")) return conditional(text);
-        return gates(text);
+        if (auto rest = qasm::after_keyword(text, "barrier")) return barrier(*rest);
+        if (is_conditional(text)) return conditional(text);
+        return operation(text, std::nullopt);
     }
 
    private:
-    QasmResult<void> measure(std::string_view rest) {
+    /// "if" then '(' (blanks allowed between them).
+    static bool is_conditional(std::string_view text) {
+        return text.starts_with("if") && qasm::trim(text.substr(2)).starts_with('(');
+    }
+
+    /// A measure, reset or gate statement, applied under `condition` when there is one.
+    QasmResult<void> operation(std::string_view text, const std::optional<Condition>& condition) {
+        if (auto rest = qasm::after_keyword(text, "measure")) return measure(*rest, condition);
+        if (auto rest = qasm::after_keyword(text, "reset")) return reset(*rest, condition);
+        if (condition) return conditional_gates(text, *condition);
+        return gates(text);
+    }
+
+    QasmResult<void> measure(std::string_view rest, const std::optional<Condition>& condition) {
         std::size_t arrow = rest.find("->");
         if (arrow == std::string_view::npos) return syntax("measurement must use '->'");
-        static const qasm::Scope top_level;
-        auto qubit = qasm::resolve_qubit(rest.substr(0, arrow), top_level, decl_.qregs, line_);
-        QELIX_TRY(qubit);
-        auto target = qasm::read_indexed(rest.substr(arrow + 2), line_);
-        QELIX_TRY(target);
-        auto bit = decl_.cregs.resolve(target->name, target->index);
-        QELIX_TRY(bit);
-        return check(circuit_.measure_into(*qubit, *bit));
+        auto qubits = qasm::resolve_operand(rest.substr(0, arrow), decl_.qregs, line_);
+        QELIX_TRY(qubits);
+        auto bits = qasm::resolve_operand(rest.substr(arrow + 2), decl_.cregs, line_);
+        QELIX_TRY(bits);
+        if (qubits->whole != bits->whole || qubits->size != bits->size)
+            return syntax("measure needs a qubit and a bit, or two registers of the same size");
+        for (std::size_t i = 0; i < qubits->size; ++i) {
+            Status ok = condition ? circuit_.measure_if(*condition, qubits->at(i), bits->at(i))
+                                  : circuit_.measure_into(qubits->at(i), bits->at(i));
+            if (auto checked = check(ok); !checked) return checked;
+        }
+        return {};
+    }
+
+    QasmResult<void> reset(std::string_view rest, const std::optional<Condition>& condition) {
+        auto qubits = qasm::resolve_operand(rest, decl_.qregs, line_);
+        QELIX_TRY(qubits);
+        for (std::size_t i = 0; i < qubits->size; ++i) QELIX_TRY(check(circuit_.reset(qubits->at(i), condition)));
+        return {};
     }
 
     QasmResult<void> barrier(std::string_view rest) {
-        static const qasm::Scope top_level;
         std::vector<std::size_t> qubits;
         for (std::string_view item : qasm::comma_items(rest)) {
-            if (item.find('[') == std::string_view::npos) {
-                const qasm::Register* reg = decl_.qregs.find(item);
-                if (!reg) return std::unexpected(QasmError::undeclared_register(std::string(item)));
-                for (std::size_t i = 0; i < reg->size; ++i) qubits.push_back(reg->offset + i);
-                continue;
-            }
-            auto qubit = qasm::resolve_qubit(item, top_level, decl_.qregs, line_);
-            QELIX_TRY(qubit);
-            qubits.push_back(*qubit);
+            auto operand = qasm::resolve_operand(item, decl_.qregs, line_);
+            QELIX_TRY(operand);
+            // A qubit named twice ("barrier q[0], q;") is kept once, where it first appears.
+            for (std::size_t i = 0; i < operand->size; ++i)
+                if (std::find(qubits.begin(), qubits.end(), operand->offset + i) == qubits.end())
+                    qubits.push_back(operand->offset + i);
         }
         return check(circuit_.barrier(std::move(qubits)));
     }
@@ -79,19 +100,24 @@ class OperationReader {
         if (!reg) return std::unexpected(QasmError::undeclared_register(std::string(name)));
         auto value = qasm::parse_unsigned(qasm::trim(condition.substr(equals + 2)));
         if (!value) return syntax("conditional value must be an integer");
+        Condition whole{std::vector<std::size_t>(reg->size), *value};
+        for (std::size_t i = 0; i < reg->size; ++i) whole.classical_bits[i] = reg->offset + i;
+        return operation(qasm::trim(text.substr(close + 1)), whole);
+    }
 
+    QasmResult<void> conditional_gates(std::string_view text, const Condition& condition) {
         placed_.clear();
-        QELIX_TRY(expander_.expand(qasm::trim(text.substr(close + 1)), line_, placed_));
-        if (!placed_.empty() && reg->size > (limits_.condition_bits - condition_bits_) / placed_.size())
+        QELIX_TRY(expander_.expand(text, line_, placed_));
+        std::size_t size = condition.classical_bits.size();
+        if (!placed_.empty() && size > (limits_.condition_bits - condition_bits_) / placed_.size())
             return syntax("conditionals reference more than " + std::to_string(limits_.condition_bits) +
                           " classical bits in total");
-        condition_bits_ += reg->size * placed_.size();
-        for (PlacedGate& g : placed_) {
-            std::vector<std::size_t> bits(reg->size);
-            for (std::size_t i = 0; i < reg->size; ++i) bits[i] = reg->offset + i;
-            QELIX_TRY(
-                check(circuit_.append_conditional(std::move(bits), *value, std::move(g.gate), std::move(g.targets))));
-        }
+        condition_bits_ += size * placed_.size();
+        for (PlacedGate& g : placed_)
+            if (auto ok = check(circuit_.append_conditional(condition.classical_bits, condition.value,
+                                                            std::move(g.gate), std::move(g.targets)));
+                !ok)
+                return ok;
         return {};
     }
 
@@ -128,6 +154,8 @@ QasmResult<Circuit> parse_qasm(std::string_view source) { return qasm::parse_qas
 namespace qelix::qasm {
 
 QasmResult<Circuit> parse_qasm(std::string_view source, const ParseLimits& limits) {
+    // Editors on some systems start a UTF-8 file with a byte-order mark.
+    if (source.starts_with("\xEF\xBB\xBF")) source.remove_prefix(3);
     auto statements = qasm::split_statements(source);
     QELIX_TRY(statements);
     auto decl = qasm::read_declarations(*statements);

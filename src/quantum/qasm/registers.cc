@@ -1,5 +1,6 @@
 #include "quantum/qasm/registers.h"
 
+#include <optional>
 #include <string>
 
 #include "quantum/qasm/text.h"
@@ -47,6 +48,33 @@ QasmResult<std::size_t> resolve_qubit(std::string_view text, const Scope& scope,
     auto operand = read_indexed(text, line);
     QELIX_TRY(operand);
     return qregs.resolve(operand->name, operand->index);
+}
+
+QasmResult<Operand> resolve_operand(std::string_view text, const RegisterTable& table, std::size_t line) {
+    text = trim(text);
+    if (text.find('[') == std::string_view::npos) {
+        const Register* reg = table.find(text);
+        if (!reg) return std::unexpected(QasmError::undeclared_register(std::string(text)));
+        return Operand{reg->offset, reg->size, true};
+    }
+    auto operand = read_indexed(text, line);
+    QELIX_TRY(operand);
+    auto index = table.resolve(operand->name, operand->index);
+    QELIX_TRY(index);
+    return Operand{*index, 1, false};
+}
+
+QasmResult<std::size_t> broadcast_size(std::span<const Operand> operands, std::size_t line) {
+    std::optional<std::size_t> size;
+    for (const Operand& operand : operands) {
+        if (!operand.whole) continue;
+        if (size && *size != operand.size)
+            return std::unexpected(QasmError::syntax(line, "registers of different sizes in one statement (" +
+                                                               std::to_string(*size) + " and " +
+                                                               std::to_string(operand.size) + ")"));
+        size = operand.size;
+    }
+    return size.value_or(1);
 }
 
 }  // namespace qelix::qasm

@@ -2,6 +2,7 @@
 // Quantum and classical registers and the "name[index]" operands that address them.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <unordered_map>
 
@@ -46,5 +47,21 @@ QasmResult<IndexedName> read_indexed(std::string_view text, std::size_t line);
 /// A qubit operand: a qubit argument of the enclosing gate, else "name[index]" of a quantum register.
 QasmResult<std::size_t> resolve_qubit(std::string_view text, const Scope& scope, const RegisterTable& qregs,
                                       std::size_t line);
+
+/// A top-level operand: one bit ("q[1]", size 1) or a whole register ("q").
+struct Operand {
+    std::size_t offset;
+    std::size_t size;
+    bool whole;
+    /// The flat index of the operand's i-th use in a broadcast.
+    std::size_t at(std::size_t i) const { return whole ? offset + i : offset; }
+};
+
+/// Resolves "name[index]" or a register name in `table`.
+QasmResult<Operand> resolve_operand(std::string_view text, const RegisterTable& table, std::size_t line);
+
+/// How many times a statement over these operands applies: the common size of its whole
+/// registers, or 1 with none; registers of different sizes are a Syntax error.
+QasmResult<std::size_t> broadcast_size(std::span<const Operand> operands, std::size_t line);
 
 }  // namespace qelix::qasm

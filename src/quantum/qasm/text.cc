@@ -47,20 +47,32 @@ std::optional<std::pair<std::string_view, std::string_view>> split_head(std::str
     // Unlike comma items, a stray ')' here counts below zero, so "x)( q" splits after "x)(" and
     // its head is then refused for the ')' that comes before its '('.
     long long depth = 0;
+    bool opened = false;
     for (std::size_t i = 0; i < statement.size(); ++i) {
         char c = statement[i];
         if (c == '(') {
             ++depth;
+            opened = true;
         } else if (c == ')') {
             --depth;
         } else if (depth == 0 && is_blank(c)) {
             std::string_view rest = trim(statement.substr(i + 1));
             // An empty remainder means only blanks follow, so no later split can succeed either.
             if (rest.empty()) return std::nullopt;
+            // "name (params) operands": the blanks before the parameter list belong to the head.
+            if (!opened && rest.front() == '(') {
+                i = static_cast<std::size_t>(rest.data() - statement.data()) - 1;
+                continue;
+            }
             return std::pair{trim(statement.substr(0, i)), rest};
         }
     }
     return std::nullopt;
+}
+
+std::optional<std::string_view> after_keyword(std::string_view text, std::string_view word) {
+    if (text.size() <= word.size() || !text.starts_with(word) || !is_blank(text[word.size()])) return std::nullopt;
+    return trim(text.substr(word.size()));
 }
 
 std::optional<std::uint64_t> parse_unsigned(std::string_view text) {

@@ -25,8 +25,12 @@ std::vector<std::string_view> comma_items(std::string_view text);
 void comma_items(std::string_view text, std::vector<std::string_view>& out);
 
 /// A statement split at the first blank outside parentheses (where the count of '(' minus ')'
-/// so far is zero): the head and the operand text. Empty when no operand text follows the head.
+/// so far is zero) that does not stand between the name and its '(': the head and the operand
+/// text. Empty when no operand text follows the head.
 std::optional<std::pair<std::string_view, std::string_view>> split_head(std::string_view statement);
+
+/// The trimmed text after `word` when `text` starts with that word followed by a blank.
+std::optional<std::string_view> after_keyword(std::string_view text, std::string_view word);
 
 /// An optional '+' followed by decimal digits that fit 64 bits; nothing else.
 std::optional<std::uint64_t> parse_unsigned(std::string_view text);

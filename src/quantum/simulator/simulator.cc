@@ -101,11 +101,20 @@ Result<QuantumResult> run_fast_path(const SimulatorConfig& config, const Circuit
 bool needs_trajectories(const Circuit& circuit) {
     bool measured = false;
     for (const Instruction& instruction : circuit.instructions()) {
-        if (std::holds_alternative<ConditionalOp>(instruction)) return true;
-        if (std::holds_alternative<MeasureOp>(instruction)) measured = true;
+        if (std::holds_alternative<ConditionalOp>(instruction) || std::holds_alternative<ResetOp>(instruction))
+            return true;
+        if (const auto* op = std::get_if<MeasureOp>(&instruction)) {
+            if (op->condition) return true;
+            measured = true;
+        }
         if (std::holds_alternative<GateOp>(instruction) && measured) return true;
     }
     return false;
+}
+
+bool has_reset(const Circuit& circuit) {
+    return std::ranges::any_of(circuit.instructions(),
+                               [](const Instruction& op) { return std::holds_alternative<ResetOp>(op); });
 }
 
 KeyQubits key_qubits(const Circuit& circuit) {
@@ -191,6 +200,8 @@ Result<QuantumResult> run(const SimulatorConfig& config, const Circuit& circuit,
 Result<StateBuffer> statevector(const SimulatorConfig& config, const Circuit& circuit) {
     if (!config.noise.is_ideal())
         return std::unexpected(QuantumError::unsupported("statevector is unavailable when noise is enabled"));
+    if (has_reset(circuit))
+        return std::unexpected(QuantumError::unsupported("statevector is unavailable for circuits with resets"));
     if (needs_trajectories(circuit))
         return std::unexpected(
             QuantumError::unsupported("statevector is unavailable for circuits with mid-circuit measurements"));

@@ -52,8 +52,10 @@ struct SimulatorConfig {
     bool parallel = true;
 };
 
-/// True when the circuit has a conditional, or a gate after some measurement.
+/// True when the circuit has a conditional, a reset, or a gate after some measurement.
 bool needs_trajectories(const Circuit& circuit);
+/// True when the circuit resets a qubit (only the per-shot route runs it).
+bool has_reset(const Circuit& circuit);
 /// The qubit behind each character of a count key, one byte each (qubits stay below
 /// MAX_QUBITS). Character i is classical bit i and shows the qubit last measured into
 /// it, or UNWRITTEN_BIT when no measurement writes it; a circuit without measurements

@@ -246,6 +246,28 @@ TEST(SimulatorUnitary, GatesThatAreNotUnitaryAreRefusedAndOrdinaryAnglesPass) {
     EXPECT_NEAR(norm, 1.0, 1e-9);
 }
 
+TEST(Simulator, ResetsRunShotByShot) {
+    Circuit c = Circuit::create(2).value();
+    (void)c.x(0), (void)c.h(1), (void)c.reset(0), (void)c.reset(1);
+    (void)c.x(1);
+    (void)c.measure_all();
+    EXPECT_TRUE(needs_trajectories(c));
+    auto counts = run(seeded(3), c, 50)->counts;
+    EXPECT_EQ(counts.size(), 1u);
+    EXPECT_EQ(counts["01"], 50u);
+    // A conditional reset and a conditional measurement act only when the condition holds.
+    Circuit d = Circuit::create(2).value();
+    (void)d.h(0), (void)d.measure(0), (void)d.x(1);
+    (void)d.reset(1, Condition{{0}, 1});
+    (void)d.measure_if(Condition{{0}, 0}, 1, 1);
+    for (const auto& [key, count] : run(seeded(4), d, 200)->counts) EXPECT_TRUE(key == "01" || key == "10") << key;
+    EXPECT_EQ(statevector(seeded(1), c).error().message(),
+              "Simulation error: statevector is unavailable for circuits with resets");
+    SimulatorConfig mps = seeded(1);
+    mps.backend = Backend::mps(4);
+    EXPECT_EQ(run(mps, c, 10).error().message(), "Simulation error: MPS backend does not support reset");
+}
+
 namespace {
 
 /// FNV-1a over raw bytes: a fingerprint of exact bits.

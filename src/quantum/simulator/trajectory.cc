@@ -46,16 +46,21 @@ Status amplitude_damping(StateBuffer& state, std::size_t qubit, double gamma, Se
     return {};
 }
 
-/// Whether the classical bits listed by a conditional hold its value (first bit least
+/// Whether the listed classical bits hold the condition's value (first bit least
 /// significant). Bits past the 64th must be 0, as the 64-bit value has no others.
-bool condition_holds(const ConditionalOp& op, const std::vector<std::uint8_t>& register_bits) {
+bool condition_holds(const std::vector<std::size_t>& bits, std::uint64_t value,
+                     const std::vector<std::uint8_t>& register_bits) {
     std::uint64_t v = 0;
-    for (std::size_t i = 0; i < op.classical_bits.size(); ++i) {
-        if (!register_bits[op.classical_bits[i]]) continue;
+    for (std::size_t i = 0; i < bits.size(); ++i) {
+        if (!register_bits[bits[i]]) continue;
         if (i >= 64) return false;
         v |= std::uint64_t{1} << i;
     }
-    return v == op.value;
+    return v == value;
+}
+
+bool condition_holds(const std::optional<Condition>& condition, const std::vector<std::uint8_t>& register_bits) {
+    return !condition || condition_holds(condition->classical_bits, condition->value, register_bits);
 }
 
 /// Applies a gate, then (with a model) its noise to each operand in order.
@@ -65,6 +70,36 @@ Status gate_with_noise(StateBuffer& state, const Gate& gate, std::span<const std
     if (model == nullptr) return {};
     const auto& channels = gate.num_qubits == 1 ? model->single_qubit_channels : model->two_qubit_channels;
     for (std::size_t qubit : targets) QELIX_TRY(apply_channels(state, qubit, channels, rng, parallel));
+    return {};
+}
+
+/// One instruction of a shot: classical bits are read and written in `register_bits`.
+Status run_instruction(const Instruction& instruction, StateBuffer& state, std::vector<std::uint8_t>& register_bits,
+                       SeededRng& rng, bool parallel, const NoiseModel* model) {
+    if (const auto* op = std::get_if<GateOp>(&instruction))
+        return gate_with_noise(state, op->gate, op->targets, rng, parallel, model);
+    if (const auto* op = std::get_if<ConditionalOp>(&instruction)) {
+        if (!condition_holds(op->classical_bits, op->value, register_bits)) return {};
+        return gate_with_noise(state, op->gate, op->targets, rng, parallel, model);
+    }
+    if (const auto* op = std::get_if<MeasureOp>(&instruction)) {
+        if (!condition_holds(op->condition, register_bits)) return {};
+        auto bit = state.measure_qubit(op->qubit, rng);
+        QELIX_TRY(bit);
+        unsigned recorded = model ? apply_readout_channels(*bit, model->measurement_channels, rng) : *bit;
+        register_bits[op->classical_bit] = static_cast<std::uint8_t>(recorded);
+        return {};
+    }
+    if (const auto* op = std::get_if<ResetOp>(&instruction)) {
+        if (!condition_holds(op->condition, register_bits)) return {};
+        auto bit = state.measure_qubit(op->qubit, rng);
+        QELIX_TRY(bit);
+        if (*bit) state.apply_one_qubit(op->qubit, pauli(0), parallel);
+        return {};
+    }
+    if (model)
+        for (std::size_t qubit : std::get<BarrierOp>(instruction).qubits)
+            if (auto ok = apply_channels(state, qubit, model->idle_channels, rng, parallel); !ok) return ok;
     return {};
 }
 
@@ -130,23 +165,7 @@ Result<QuantumResult> run_trajectories(const Circuit& circuit, std::uint32_t sho
         if (shot > 0) state.reset();
         std::fill(register_bits.begin(), register_bits.end(), 0);
         for (const Instruction& instruction : circuit.instructions()) {
-            Status ok;
-            if (const auto* op = std::get_if<GateOp>(&instruction)) {
-                ok = gate_with_noise(state, op->gate, op->targets, rng, parallel, model);
-            } else if (const auto* op = std::get_if<ConditionalOp>(&instruction)) {
-                if (condition_holds(*op, register_bits))
-                    ok = gate_with_noise(state, op->gate, op->targets, rng, parallel, model);
-            } else if (const auto* op = std::get_if<MeasureOp>(&instruction)) {
-                auto bit = state.measure_qubit(op->qubit, rng);
-                QELIX_TRY(bit);
-                unsigned recorded = model ? apply_readout_channels(*bit, model->measurement_channels, rng) : *bit;
-                register_bits[op->classical_bit] = static_cast<std::uint8_t>(recorded);
-            } else if (const auto* op = std::get_if<BarrierOp>(&instruction)) {
-                if (model)
-                    for (std::size_t qubit : op->qubits)
-                        if (ok = apply_channels(state, qubit, model->idle_channels, rng, parallel); !ok) break;
-            }
-            QELIX_TRY(ok);
+            QELIX_TRY(run_instruction(instruction, state, register_bits, rng, parallel, model));
             if (interrupted(work)) return std::unexpected(QuantumError::interrupted());
         }
         for (std::size_t i = 0; i < num_bits; ++i) key[i] = register_bits[i] ? '1' : '0';

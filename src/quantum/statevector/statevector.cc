@@ -198,6 +198,8 @@ Status StateBuffer::apply_circuit(const Circuit& circuit, bool parallel) {
             apply_gate(op->gate, op->targets, parallel);
         else if (std::holds_alternative<ConditionalOp>(instruction))
             throw InternalFault("conditional gate reached the noiseless state-vector pass");
+        else if (std::holds_alternative<ResetOp>(instruction))
+            throw InternalFault("reset reached the noiseless state-vector pass");
         if (interrupted(work)) return std::unexpected(QuantumError::interrupted());
     }
     return {};
