@@ -25,8 +25,8 @@ std::vector<double> u3_angles(const std::vector<Complex>& m) {
 
 std::optional<GateForm> gate_form(const Gate& gate) {
     static constexpr std::pair<std::string_view, std::string_view> fixed[] = {
-        {"H", "h"},      {"X", "x"},   {"Y", "y"},   {"Z", "z"},   {"S", "s"},       {"Sdg", "sdg"}, {"T", "t"},
-        {"Tdg", "tdg"},  {"SX", "sx"}, {"CNOT", "cx"}, {"CY", "cy"}, {"CZ", "cz"}, {"SWAP", "swap"}};
+        {"H", "h"},     {"X", "x"},   {"Y", "y"},     {"Z", "z"},   {"S", "s"},   {"Sdg", "sdg"},  {"T", "t"},
+        {"Tdg", "tdg"}, {"SX", "sx"}, {"CNOT", "cx"}, {"CY", "cy"}, {"CZ", "cz"}, {"SWAP", "swap"}};
     const std::string_view name = gate.name;
     const std::vector<Complex>& m = gate.matrix;
     for (auto [display, qasm] : fixed)

@@ -1,27 +1,24 @@
 #include "quantum/mps/route.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <unordered_map>
 
 #include "quantum/mps/mps.h"
 #include "quantum/mps/amplitude.h"
+#include "quantum/mps/expectation.h"
 #include "quantum/mps/sample.h"
 
 namespace qelix {
 
-namespace {
-
-/// The chain after every gate of `circuit`, once the shape checks shared by both requests pass.
-Result<MpsState> simulate(const Circuit& circuit, std::size_t max_bond_dim) {
+Result<MpsState> simulate_mps(const Circuit& circuit, std::size_t max_bond_dim) {
     if (circuit.num_qubits() == 0) return std::unexpected(QuantumError::empty_circuit());
     if (max_bond_dim == 0) return std::unexpected(QuantumError::simulation("MPS backend requires max_bond_dim >= 1"));
     MpsState state = MpsState::new_zero(circuit.num_qubits(), max_bond_dim);
     if (Status done = state.apply_instructions(circuit.instructions()); !done) return std::unexpected(done.error());
     return state;
 }
-
-}  // namespace
 
 std::optional<std::size_t> mps_bond_limit(const Backend& backend, const Circuit& circuit) {
     if (backend.kind == BackendKind::Mps) return backend.max_bond_dim;
@@ -36,7 +33,7 @@ Result<QuantumResult> run_mps(const SimulatorConfig& config, const Circuit& circ
         return std::unexpected(QuantumError::simulation("MPS backend does not yet support noise models"));
     if (needs_trajectories(circuit))
         return std::unexpected(QuantumError::simulation("MPS backend does not support mid-circuit measurements"));
-    auto state = simulate(circuit, max_bond_dim);
+    auto state = simulate_mps(circuit, max_bond_dim);
     if (!state) return std::unexpected(state.error());
 
     SeededRng rng = make_rng(config);
@@ -47,8 +44,10 @@ Result<QuantumResult> run_mps(const SimulatorConfig& config, const Circuit& circ
     per_key.reserve(pairs.size());
     for (const auto& [word, count] : pairs) per_key[word_key(word, measured, circuit.num_qubits())] += count;
 
-    QuantumResult result{
-        .counts = {}, .num_bits = measured.empty() ? circuit.num_qubits() : measured.size(), .total_shots = shots};
+    QuantumResult result{.counts = {},
+                         .num_bits = measured.empty() ? circuit.num_qubits() : measured.size(),
+                         .total_shots = shots,
+                         .norm = std::sqrt(squared_norm(*state))};
     result.counts.reserve(per_key.size());
     for (auto& [key, count] : per_key) {
         if (count > std::numeric_limits<std::uint32_t>::max())
@@ -59,7 +58,7 @@ Result<QuantumResult> run_mps(const SimulatorConfig& config, const Circuit& circ
 }
 
 Result<StateBuffer> statevector_mps(const Circuit& circuit, std::size_t max_bond_dim) {
-    auto state = simulate(circuit, max_bond_dim);
+    auto state = simulate_mps(circuit, max_bond_dim);
     if (!state) return std::unexpected(state.error());
     auto dense = dense_amplitudes(*state);
     if (!dense) return std::unexpected(dense.error());

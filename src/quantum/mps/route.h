@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "quantum/circuit/circuit.h"
+#include "quantum/mps/mps.h"
 #include "quantum/simulator/result.h"
 #include "quantum/simulator/simulator.h"
 #include "quantum/statevector/statevector.h"
@@ -14,6 +15,10 @@ namespace qelix {
 /// always, Auto above AUTO_MAX_STATEVECTOR_QUBITS qubits with AUTO_MAX_BOND_DIM;
 /// nothing when the state vector runs it.
 std::optional<std::size_t> mps_bond_limit(const Backend& backend, const Circuit& circuit);
+
+/// The chain after every gate of `circuit`, once the shape checks shared by every request
+/// pass (a qubit and a bond limit of at least 1; no conditionals).
+Result<MpsState> simulate_mps(const Circuit& circuit, std::size_t max_bond_dim);
 
 /// `run` on the matrix-product-state backend, after the shot check: refuses noise and
 /// mid-circuit measurements, then samples every shot from one simulated chain. Keys and

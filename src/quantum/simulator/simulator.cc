@@ -15,23 +15,6 @@ namespace {
 /// Counts per basis index are kept in a flat table up to this many states.
 constexpr std::size_t DENSE_COUNT_LIMIT = std::size_t{1} << 22;
 
-/// A gate whose matrix holds a NaN or an infinity (from a NaN or infinite angle) would
-/// fill the whole state with NaN, and sampling NaN probabilities picks the last basis
-/// state for every shot: such a circuit is refused before anything is simulated.
-Status check_finite_gates(const Circuit& circuit) {
-    for (const Instruction& instruction : circuit.instructions()) {
-        const Gate* gate = nullptr;
-        if (const auto* op = std::get_if<GateOp>(&instruction)) gate = &op->gate;
-        if (const auto* op = std::get_if<ConditionalOp>(&instruction)) gate = &op->gate;
-        if (gate == nullptr) continue;
-        for (const Complex& entry : gate->matrix)
-            if (!std::isfinite(entry.real()) || !std::isfinite(entry.imag()))
-                return std::unexpected(
-                    QuantumError::simulation("gate '" + gate->name + "' has a non-finite matrix entry"));
-    }
-    return {};
-}
-
 /// Adds `count` shots of basis index `index` to the result under its key.
 void add_count(QuantumResult& result, std::uint64_t index, std::uint32_t count,
                const std::vector<std::size_t>& measured, std::size_t num_qubits) {
@@ -47,6 +30,23 @@ Result<QuantumResult> run_fast_path(const SimulatorConfig& config, const Circuit
 }
 
 }  // namespace
+
+// A gate whose matrix holds a NaN or an infinity (from a NaN or infinite angle) would
+// fill the whole state with NaN, and sampling NaN probabilities picks the last basis
+// state for every shot: such a circuit is refused before anything is simulated.
+Status check_finite_gates(const Circuit& circuit) {
+    for (const Instruction& instruction : circuit.instructions()) {
+        const Gate* gate = nullptr;
+        if (const auto* op = std::get_if<GateOp>(&instruction)) gate = &op->gate;
+        if (const auto* op = std::get_if<ConditionalOp>(&instruction)) gate = &op->gate;
+        if (gate == nullptr) continue;
+        for (const Complex& entry : gate->matrix)
+            if (!std::isfinite(entry.real()) || !std::isfinite(entry.imag()))
+                return std::unexpected(
+                    QuantumError::simulation("gate '" + gate->name + "' has a non-finite matrix entry"));
+    }
+    return {};
+}
 
 bool needs_trajectories(const Circuit& circuit) {
     bool measured = false;

@@ -50,6 +50,9 @@ struct SimulatorConfig {
     bool parallel = true;
 };
 
+/// Simulation error for the first gate with a NaN or infinite matrix entry: such a
+/// circuit is refused before anything is simulated.
+Status check_finite_gates(const Circuit& circuit);
 /// True when the circuit has a conditional, or a gate after some measurement.
 bool needs_trajectories(const Circuit& circuit);
 /// The qubit of every measurement, in instruction order, repeats kept.

@@ -167,6 +167,30 @@ unsigned apply_readout_channels(unsigned bit, std::span<const NoiseChannel> chan
     return bit;
 }
 
+Status run_shot(StateBuffer& state, std::span<const Instruction> instructions, std::vector<std::uint8_t>& register_bits,
+                SeededRng& rng, bool parallel, const NoiseModel* model) {
+    for (const Instruction& instruction : instructions) {
+        Status ok;
+        if (const auto* op = std::get_if<GateOp>(&instruction)) {
+            ok = gate_with_noise(state, op->gate, op->targets, rng, parallel, model);
+        } else if (const auto* op = std::get_if<ConditionalOp>(&instruction)) {
+            if (condition_holds(*op, register_bits))
+                ok = gate_with_noise(state, op->gate, op->targets, rng, parallel, model);
+        } else if (const auto* op = std::get_if<MeasureOp>(&instruction)) {
+            auto bit = state.measure_qubit(op->qubit, rng);
+            if (!bit) return std::unexpected(bit.error());
+            unsigned recorded = model ? apply_readout_channels(*bit, model->measurement_channels, rng) : *bit;
+            register_bits[op->classical_bit] = static_cast<std::uint8_t>(recorded);
+        } else if (const auto* op = std::get_if<BarrierOp>(&instruction)) {
+            if (model)
+                for (std::size_t qubit : op->qubits)
+                    if (ok = apply_channels(state, qubit, model->idle_channels, rng, parallel); !ok) break;
+        }
+        if (!ok) return ok;
+    }
+    return {};
+}
+
 Result<QuantumResult> run_trajectories(const Circuit& circuit, std::uint32_t shots, SeededRng& rng, bool parallel,
                                        const NoiseModel* model) {
     auto allocated = StateBuffer::allocate(circuit.num_qubits());
@@ -181,25 +205,8 @@ Result<QuantumResult> run_trajectories(const Circuit& circuit, std::uint32_t sho
     for (std::uint32_t shot = 0; shot < shots; ++shot) {
         if (shot > 0) state.reset();
         std::fill(register_bits.begin(), register_bits.end(), 0);
-        for (const Instruction& instruction : circuit.instructions()) {
-            Status ok;
-            if (const auto* op = std::get_if<GateOp>(&instruction)) {
-                ok = gate_with_noise(state, op->gate, op->targets, rng, parallel, model);
-            } else if (const auto* op = std::get_if<ConditionalOp>(&instruction)) {
-                if (condition_holds(*op, register_bits))
-                    ok = gate_with_noise(state, op->gate, op->targets, rng, parallel, model);
-            } else if (const auto* op = std::get_if<MeasureOp>(&instruction)) {
-                auto bit = state.measure_qubit(op->qubit, rng);
-                if (!bit) return std::unexpected(bit.error());
-                unsigned recorded = model ? apply_readout_channels(*bit, model->measurement_channels, rng) : *bit;
-                register_bits[op->classical_bit] = static_cast<std::uint8_t>(recorded);
-            } else if (const auto* op = std::get_if<BarrierOp>(&instruction)) {
-                if (model)
-                    for (std::size_t qubit : op->qubits)
-                        if (ok = apply_channels(state, qubit, model->idle_channels, rng, parallel); !ok) break;
-            }
-            if (!ok) return std::unexpected(ok.error());
-        }
+        if (Status ok = run_shot(state, circuit.instructions(), register_bits, rng, parallel, model); !ok)
+            return std::unexpected(ok.error());
         for (std::size_t i = 0; i < num_bits; ++i) key[i] = register_bits[i] ? '1' : '0';
         auto [entry, fresh] = result.counts.try_emplace(key, 0);
         ++entry->second;
