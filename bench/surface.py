@@ -1,0 +1,162 @@
+"""Observables and batches against Qiskit Aer on the same machine.
+
+- expectation: a 20-term Pauli sum on the 24-qubit state of a layered circuit, with
+  `Simulator.expectation` against Aer's EstimatorV2 and against Aer's own
+  save_expectation_value (the circuit is simulated once in every contender's figure).
+- batch: 10,000 eight-qubit circuits of 50 gates, 100 shots each, as circuits per second:
+  `Simulator.run_batch`, a Python loop over `Simulator.run`, and Aer's batched `run`.
+
+Run in the environment of bench/peers (it has Qiskit Aer), with the module on PYTHONPATH:
+
+    OMP_NUM_THREADS=2 PYTHONPATH=build/dev/python build/peers-venv/bin/python bench/surface.py [--quick]
+"""
+import argparse
+import os
+import random
+import statistics
+import time
+
+import qelix
+
+THREADS = int(os.environ.get("OMP_NUM_THREADS", "2"))
+
+
+def best_of(fn, repeats):
+    times = []
+    for _ in range(repeats):
+        start = time.perf_counter()
+        fn()
+        times.append(time.perf_counter() - start)
+    return min(times), statistics.median(times)
+
+
+def layered(n, layers, seed):
+    """(name, qubits, params) gates: RY and RZ on every qubit, then a CNOT ladder, `layers` times."""
+    rng = random.Random(seed)
+    gates = []
+    for _ in range(layers):
+        for q in range(n):
+            gates.append(("ry", (q,), (rng.uniform(0, 3),)))
+            gates.append(("rz", (q,), (rng.uniform(0, 3),)))
+        for q in range(n - 1):
+            gates.append(("cx", (q, q + 1), ()))
+    return gates
+
+
+def random_gates(n, count, seed):
+    rng = random.Random(seed)
+    gates = []
+    for _ in range(count):
+        if rng.random() < 0.3:
+            a, b = rng.sample(range(n), 2)
+            gates.append(("cx", (a, b), ()))
+        else:
+            gates.append((rng.choice(("rx", "ry", "rz")), (rng.randrange(n),), (rng.uniform(0, 6),)))
+    return gates
+
+
+def hamiltonian(n):
+    """20 terms of a Heisenberg chain with a field: ZZ, XX, YY on neighbours and X fields."""
+    terms = []
+    for i in range(7):
+        for p in "ZXY" if i < 4 else "Z":
+            label = ["I"] * n
+            label[i] = label[i + 1] = p
+            terms.append((0.5 + 0.1 * i, "".join(label)))
+    while len(terms) < 20:
+        q = len(terms) - 15
+        label = ["I"] * n
+        label[q] = "X"
+        terms.append((-0.3, "".join(label)))
+    return terms
+
+
+def qelix_circuit(n, gates, measure=False):
+    c = qelix.Circuit(n)
+    for name, qubits, params in gates:
+        getattr(c, name)(*qubits, *params)
+    if measure:
+        c.measure_all()
+    return c
+
+
+def qiskit_circuit(n, gates, measure=False):
+    from qiskit import QuantumCircuit
+
+    c = QuantumCircuit(n)
+    for name, qubits, params in gates:
+        getattr(c, name)(*params, *qubits)
+    if measure:
+        c.measure_all()
+    return c
+
+
+def expectation_case(n, repeats):
+    from qiskit.quantum_info import SparsePauliOp
+    from qiskit_aer import AerSimulator
+    from qiskit_aer.primitives import EstimatorV2
+
+    gates = layered(n, 3, 1)
+    terms = hamiltonian(n)
+    sim = qelix.Simulator()
+    c = qelix_circuit(n, gates)
+    # Qiskit labels put qubit 0 last: reverse ours.
+    op = SparsePauliOp.from_list([(label[::-1], coef) for coef, label in terms])
+    qc = qiskit_circuit(n, gates)
+    estimator = EstimatorV2(options={"backend_options": {"max_parallel_threads": THREADS}})
+    aer = AerSimulator(method="statevector", max_parallel_threads=THREADS)
+    saved = qc.copy()
+    saved.save_expectation_value(op, list(range(n)))
+
+    ours = sim.expectation(c, terms)
+    theirs = estimator.run([(qc, op)]).result()[0].data.evs
+    assert abs(ours - float(theirs)) < 1e-9, (ours, theirs)
+
+    rows = [
+        ("qelix Simulator.expectation", best_of(lambda: sim.expectation(c, terms), repeats)),
+        ("qelix statevector only", best_of(lambda: sim.probabilities_array(c), repeats)),
+        ("Aer EstimatorV2", best_of(lambda: estimator.run([(qc, op)]).result(), repeats)),
+        ("Aer save_expectation_value", best_of(lambda: aer.run(saved).result(), repeats)),
+    ]
+    print(f"\n## Expectation: {len(terms)}-term Pauli sum, {n} qubits, {len(gates)} gates, {THREADS} threads")
+    print("| contender | best s | median s |\n|---|---|---|")
+    for name, (best, median) in rows:
+        print(f"| {name} | {best:.3f} | {median:.3f} |")
+    peer = min(rows[2][1][0], rows[3][1][0])
+    print(f"\nqelix / fastest Aer = {rows[0][1][0] / peer:.2f} (goal <= 0.5)")
+
+
+def batch_case(count, repeats):
+    from qiskit_aer import AerSimulator
+
+    gate_lists = [random_gates(8, 50, seed) for seed in range(count)]
+    ours = [qelix_circuit(8, g, measure=True) for g in gate_lists]
+    theirs = [qiskit_circuit(8, g, measure=True) for g in gate_lists]
+    sim = qelix.Simulator(seed=1)
+    aer = AerSimulator(method="statevector", max_parallel_threads=THREADS)
+    assert sim.run_batch(ours[:50], 100) == [sim.run(c, 100) for c in ours[:50]]
+    rows = [
+        ("qelix run_batch", best_of(lambda: sim.run_batch(ours, 100), repeats)),
+        ("qelix loop over run", best_of(lambda: [sim.run(c, 100) for c in ours], repeats)),
+        ("Aer batched run", best_of(lambda: aer.run(theirs, shots=100).result(), max(1, repeats // 2))),
+    ]
+    print(f"\n## Batch: {count} circuits of 8 qubits and 50 gates, 100 shots each, {THREADS} threads")
+    print("| contender | circuits/s (best) | circuits/s (median) |\n|---|---|---|")
+    for name, (best, median) in rows:
+        print(f"| {name} | {count / best:,.0f} | {count / median:,.0f} |")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--quick", action="store_true", help="tiny sizes, once")
+    args = parser.parse_args()
+    if args.quick:
+        expectation_case(10, 1)
+        batch_case(100, 1)
+    else:
+        expectation_case(24, 5)
+        batch_case(10_000, 3)
+
+
+if __name__ == "__main__":
+    main()
