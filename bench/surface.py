@@ -149,13 +149,17 @@ def batch_case(count, repeats):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--quick", action="store_true", help="tiny sizes, once")
+    parser.add_argument("--repeats", type=int, default=3, help="timed runs per contender (best and median kept)")
+    parser.add_argument("--only", choices=("expectation", "batch"), help="run one of the two cases")
     args = parser.parse_args()
     if args.quick:
         expectation_case(10, 1)
         batch_case(100, 1)
     else:
-        expectation_case(24, 5)
-        batch_case(10_000, 3)
+        if args.only != "batch":
+            expectation_case(24, args.repeats)
+        if args.only != "expectation":
+            batch_case(10_000, args.repeats)
 
 
 if __name__ == "__main__":

@@ -18,6 +18,12 @@ namespace qelix::py {
 
 namespace {
 
+/// Calls the overload of the visited alternative.
+template <class... F>
+struct Overloaded : F... {
+    using F::operator()...;
+};
+
 PyObject* new_circuit(Circuit circuit) { return nb::cast(PyCircuit{std::move(circuit), {}}).release().ptr(); }
 
 /// Runs `body(circuit)` under a shared borrow of `self`.
@@ -56,22 +62,27 @@ nb::dict record(const Instruction& op) {
             for (double p : form->params) params.append(nb::float_(p));
         r["params"] = nb::tuple(params);
     };
-    if (const auto* g = std::get_if<GateOp>(&op)) {
-        r["kind"] = "gate";
-        gate_fields(g->gate, g->targets);
-    } else if (const auto* c = std::get_if<ConditionalOp>(&op)) {
-        r["kind"] = "conditional";
-        gate_fields(c->gate, c->targets);
-        r["clbits"] = index_tuple(c->classical_bits);
-        r["condition"] = nb::int_(c->value);
-    } else if (const auto* m = std::get_if<MeasureOp>(&op)) {
-        r["kind"] = "measure";
-        r["name"] = "measure";
-        r["qubits"] = nb::make_tuple(m->qubit);
-        r["clbits"] = nb::make_tuple(m->classical_bit);
-    } else {
-        r["qubits"] = index_tuple(std::get<BarrierOp>(op).qubits);
-    }
+    // One case per instruction kind: a new kind fails to compile here until it has a record.
+    std::visit(Overloaded{
+                   [&](const GateOp& g) {
+                       r["kind"] = "gate";
+                       gate_fields(g.gate, g.targets);
+                   },
+                   [&](const ConditionalOp& c) {
+                       r["kind"] = "conditional";
+                       gate_fields(c.gate, c.targets);
+                       r["clbits"] = index_tuple(c.classical_bits);
+                       r["condition"] = nb::int_(c.value);
+                   },
+                   [&](const MeasureOp& m) {
+                       r["kind"] = "measure";
+                       r["name"] = "measure";
+                       r["qubits"] = nb::make_tuple(m.qubit);
+                       r["clbits"] = nb::make_tuple(m.classical_bit);
+                   },
+                   [&](const BarrierOp& b) { r["qubits"] = index_tuple(b.qubits); },
+               },
+               op);
     return r;
 }
 
@@ -143,15 +154,21 @@ nb::bytes matrix_bytes(const Gate& gate) {
 
 /// One instruction as a tuple of plain values, matrices as their raw bytes.
 nb::tuple instruction_state(const Instruction& op) {
-    if (const auto* g = std::get_if<GateOp>(&op))
-        return nb::make_tuple("gate", nb::str(g->gate.name.data(), g->gate.name.size()), g->gate.num_qubits,
-                              matrix_bytes(g->gate), index_tuple(g->targets));
-    if (const auto* c = std::get_if<ConditionalOp>(&op))
-        return nb::make_tuple("conditional", nb::str(c->gate.name.data(), c->gate.name.size()), c->gate.num_qubits,
-                              matrix_bytes(c->gate), index_tuple(c->targets), index_tuple(c->classical_bits),
-                              nb::int_(c->value));
-    if (const auto* m = std::get_if<MeasureOp>(&op)) return nb::make_tuple("measure", m->qubit, m->classical_bit);
-    return nb::make_tuple("barrier", index_tuple(std::get<BarrierOp>(op).qubits));
+    auto name = [](const Gate& g) { return nb::str(g.name.data(), g.name.size()); };
+    return std::visit(Overloaded{
+                          [&](const GateOp& g) {
+                              return nb::make_tuple("gate", name(g.gate), g.gate.num_qubits, matrix_bytes(g.gate),
+                                                    index_tuple(g.targets));
+                          },
+                          [&](const ConditionalOp& c) {
+                              return nb::make_tuple("conditional", name(c.gate), c.gate.num_qubits,
+                                                    matrix_bytes(c.gate), index_tuple(c.targets),
+                                                    index_tuple(c.classical_bits), nb::int_(c.value));
+                          },
+                          [](const MeasureOp& m) { return nb::make_tuple("measure", m.qubit, m.classical_bit); },
+                          [](const BarrierOp& b) { return nb::make_tuple("barrier", index_tuple(b.qubits)); },
+                      },
+                      op);
 }
 
 PyObject* reduce(PyObject* self, PyObject*) noexcept {
