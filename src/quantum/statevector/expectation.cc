@@ -42,16 +42,34 @@ double phased_real(double re, double im, unsigned y_count) {
     }
 }
 
-/// Adds, for every term t of the group, the sum over [begin, end) to out[t].
-void block_sums(const Complex* psi, std::uint64_t flip, std::span<const PauliMasks> terms, std::size_t begin,
-                std::size_t end, double* out) {
+/// +v or -v by the parity of k & sign.
+double signed_by(std::uint64_t k, std::uint64_t sign, double v) { return __builtin_parityll(k & sign) ? -v : v; }
+
+/// Diagonal terms (no flip): adds sum over k in [begin, end) of +-|psi_k|^2 to out[t].
+void diagonal_sums(const Complex* psi, std::span<const PauliMasks> terms, std::size_t begin, std::size_t end,
+                   double* out) {
     for (std::size_t k = begin; k < end; ++k) {
-        const Complex a = psi[k], b = psi[k ^ flip];
+        const double p = psi[k].real() * psi[k].real() + psi[k].imag() * psi[k].imag();
+        for (std::size_t t = 0; t < terms.size(); ++t) out[t] += signed_by(k, terms[t].sign, p);
+    }
+}
+
+/// Flipping terms: visits each pair (k, k ^ flip) once, k with the flip's top bit clear, for
+/// pair numbers j in [begin, end). With w = conj(psi[k ^ flip]) psi[k], the partner's
+/// product is conj(w), so one read of both amplitudes serves both indices.
+void pair_sums(const Complex* psi, std::uint64_t flip, std::span<const PauliMasks> terms, std::size_t begin,
+               std::size_t end, double* out) {
+    const unsigned top = 63 - unsigned(__builtin_clzll(flip));
+    const std::uint64_t low = (std::uint64_t{1} << top) - 1;
+    for (std::size_t j = begin; j < end; ++j) {
+        const std::uint64_t k = ((j & ~low) << 1) | (j & low), partner = k ^ flip;
+        const Complex a = psi[k], b = psi[partner];
         const double re = b.real() * a.real() + b.imag() * a.imag();
         const double im = b.real() * a.imag() - b.imag() * a.real();
         for (std::size_t t = 0; t < terms.size(); ++t) {
-            const double v = phased_real(re, im, terms[t].y_count);
-            out[t] += __builtin_parityll(k & terms[t].sign) ? -v : v;
+            const unsigned y = terms[t].y_count;
+            out[t] += signed_by(k, terms[t].sign, phased_real(re, im, y)) +
+                      signed_by(partner, terms[t].sign, phased_real(re, -im, y));
         }
     }
 }
@@ -59,12 +77,18 @@ void block_sums(const Complex* psi, std::uint64_t flip, std::span<const PauliMas
 /// <P_t> for every term of a group sharing one flip mask, in one pass.
 std::vector<double> group_values(std::span<const Complex> psi, std::uint64_t flip, std::span<const PauliMasks> terms,
                                  bool parallel) {
-    const std::size_t blocks = (psi.size() + BLOCK - 1) / BLOCK;
+    const std::size_t count = flip == 0 ? psi.size() : psi.size() / 2;
+    const std::size_t blocks = (count + BLOCK - 1) / BLOCK;
     std::vector<double> partial(blocks * terms.size(), 0.0);
     parallel_for(blocks, parallel, [&](std::size_t b0, std::size_t b1) {
-        for (std::size_t b = b0; b < b1; ++b)
-            block_sums(psi.data(), flip, terms, b * BLOCK, std::min(psi.size(), (b + 1) * BLOCK),
-                       &partial[b * terms.size()]);
+        for (std::size_t b = b0; b < b1; ++b) {
+            const std::size_t begin = b * BLOCK, end = std::min(count, begin + BLOCK);
+            double* out = &partial[b * terms.size()];
+            if (flip == 0)
+                diagonal_sums(psi.data(), terms, begin, end, out);
+            else
+                pair_sums(psi.data(), flip, terms, begin, end, out);
+        }
     });
     std::vector<double> values(terms.size(), 0.0);
     for (std::size_t b = 0; b < blocks; ++b)
