@@ -74,45 +74,65 @@ void pair_sums(const Complex* psi, std::uint64_t flip, std::span<const PauliMask
     }
 }
 
-/// <P_t> for every term of a group sharing one flip mask, in one pass.
-std::vector<double> group_values(std::span<const Complex> psi, std::uint64_t flip, std::span<const PauliMasks> terms,
-                                 bool parallel) {
-    const std::size_t count = flip == 0 ? psi.size() : psi.size() / 2;
+/// Terms sharing one flip mask, and where their values go.
+struct Group {
+    std::uint64_t flip = 0;
+    std::vector<PauliMasks> terms;
+    std::vector<std::size_t> members;
+};
+
+/// Sums of every term of `groups` in one sweep over fixed blocks: blocks of BLOCK amplitudes
+/// when every flip stays inside such a block (so a block serves all groups while it is in
+/// cache), otherwise blocks of BLOCK pair numbers of the single group given.
+void sweep(std::span<const Complex> psi, std::span<const Group> groups, bool local, bool parallel,
+           std::vector<double>& values) {
+    std::size_t width = 0;
+    for (const Group& g : groups) width += g.terms.size();
+    const std::size_t count = local ? psi.size() : psi.size() / 2;
     const std::size_t blocks = (count + BLOCK - 1) / BLOCK;
-    std::vector<double> partial(blocks * terms.size(), 0.0);
+    std::vector<double> partial(blocks * width, 0.0);
     parallel_for(blocks, parallel, [&](std::size_t b0, std::size_t b1) {
         for (std::size_t b = b0; b < b1; ++b) {
             const std::size_t begin = b * BLOCK, end = std::min(count, begin + BLOCK);
-            double* out = &partial[b * terms.size()];
-            if (flip == 0)
-                diagonal_sums(psi.data(), terms, begin, end, out);
-            else
-                pair_sums(psi.data(), flip, terms, begin, end, out);
+            double* out = &partial[b * width];
+            for (const Group& g : groups) {
+                if (g.flip == 0)
+                    diagonal_sums(psi.data(), g.terms, begin, end, out);
+                else if (local)
+                    pair_sums(psi.data(), g.flip, g.terms, begin / 2, end / 2, out);
+                else
+                    pair_sums(psi.data(), g.flip, g.terms, begin, end, out);
+                out += g.terms.size();
+            }
         }
     });
-    std::vector<double> values(terms.size(), 0.0);
+    std::vector<double> sums(width, 0.0);
     for (std::size_t b = 0; b < blocks; ++b)
-        for (std::size_t t = 0; t < terms.size(); ++t) values[t] += partial[b * terms.size() + t];
-    return values;
+        for (std::size_t t = 0; t < width; ++t) sums[t] += partial[b * width + t];
+    std::size_t t = 0;
+    for (const Group& g : groups)
+        for (std::size_t member : g.members) values[member] = sums[t++];
 }
 
 }  // namespace
 
 double expectation(std::span<const Complex> amplitudes, const Observable& observable, bool parallel) {
     // Group the terms by flip mask (ordered, so the grouping is the same on every run).
-    std::map<std::uint64_t, std::vector<std::size_t>> groups;
-    std::vector<PauliMasks> masks;
+    std::map<std::uint64_t, Group> by_flip;
     for (std::size_t t = 0; t < observable.size(); ++t) {
-        masks.push_back(masks_of(observable[t]));
-        groups[masks.back().flip].push_back(t);
+        const PauliMasks m = masks_of(observable[t]);
+        Group& g = by_flip[m.flip];
+        g.flip = m.flip;
+        g.terms.push_back(m);
+        g.members.push_back(t);
     }
+    // Flips inside a block share one sweep; each other flip gets a sweep of its own.
+    const std::uint64_t block = std::min<std::uint64_t>(BLOCK, amplitudes.size());
+    std::vector<Group> local, far;
+    for (auto& [flip, g] : by_flip) (flip < block ? local : far).push_back(std::move(g));
     std::vector<double> values(observable.size());
-    for (const auto& [flip, members] : groups) {
-        std::vector<PauliMasks> terms;
-        for (std::size_t t : members) terms.push_back(masks[t]);
-        std::vector<double> group = group_values(amplitudes, flip, terms, parallel);
-        for (std::size_t i = 0; i < members.size(); ++i) values[members[i]] = group[i];
-    }
+    if (!local.empty()) sweep(amplitudes, local, true, parallel, values);
+    for (const Group& g : far) sweep(amplitudes, {&g, 1}, false, parallel, values);
     double total = 0.0;
     for (std::size_t t = 0; t < observable.size(); ++t) total += observable[t].coefficient * values[t];
     return total;
