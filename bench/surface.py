@@ -100,12 +100,12 @@ def spread_terms(n, count, seed):
     return [(rng.uniform(-1, 1), "".join(rng.choice("IXYZ") for _ in range(n))) for _ in range(count)]
 
 
-def expectation_case(n, repeats, terms, title):
+def expectation_case(n, repeats, terms, title, gates=None):
     from qiskit.quantum_info import SparsePauliOp
     from qiskit_aer import AerSimulator
     from qiskit_aer.primitives import EstimatorV2
 
-    gates = layered(n, 3, 1)
+    gates = gates if gates is not None else layered(n, 3, 1)
     sim = qelix.Simulator()
     c = qelix_circuit(n, gates)
     # Qiskit labels put qubit 0 last: reverse ours.
@@ -178,6 +178,10 @@ def main():
         if args.only != "batch":
             expectation_case(24, args.repeats, hamiltonian(24), local)
             expectation_case(24, args.repeats, spread_terms(24, 20, 1), spread)
+            # A cheap state (H on every qubit): the times are mostly the observable's.
+            hadamards = [("h", (q,), ()) for q in range(24)]
+            expectation_case(24, args.repeats, hamiltonian(24), local + ", H-layer state", hadamards)
+            expectation_case(24, args.repeats, spread_terms(24, 20, 1), spread + ", H-layer state", hadamards)
         if args.only != "expectation":
             batch_case(10_000, args.repeats)
 
