@@ -73,9 +73,9 @@ Result<Circuit> inverse(const Circuit& circuit) {
         else if (const auto* b = std::get_if<BarrierOp>(&ops[i]))
             ok = out->barrier(b->qubits);
         else
-            return std::unexpected(QuantumError::simulation("cannot invert a circuit holding a " +
-                                                            std::string(kind_name(ops[i])) + " (instruction " +
-                                                            std::to_string(i) + ")"));
+            return std::unexpected(QuantumError::unsupported("cannot invert a circuit holding a " +
+                                                             std::string(kind_name(ops[i])) + " (instruction " +
+                                                             std::to_string(i) + ")"));
         if (!ok) return std::unexpected(ok.error());
     }
     return out;
@@ -85,8 +85,8 @@ Result<Circuit> power(const Circuit& circuit, std::int64_t exponent) {
     const std::uint64_t times = exponent < 0 ? 0 - static_cast<std::uint64_t>(exponent) : std::uint64_t(exponent);
     const std::size_t size = circuit.instructions().size();
     if (size != 0 && times > MAX_POWER_INSTRUCTIONS / size)
-        return std::unexpected(QuantumError::simulation("power " + std::to_string(exponent) + " would exceed " +
-                                                        std::to_string(MAX_POWER_INSTRUCTIONS) + " instructions"));
+        return std::unexpected(QuantumError::memory_limit("power " + std::to_string(exponent) + " would exceed " +
+                                                          std::to_string(MAX_POWER_INSTRUCTIONS) + " instructions"));
     auto base = exponent < 0 ? inverse(circuit) : Result<Circuit>(circuit);
     if (!base) return base;
     auto out = Circuit::create(circuit.num_qubits());

@@ -11,7 +11,7 @@ namespace {
 bool is_pauli(char c) { return c == 'X' || c == 'Y' || c == 'Z'; }
 
 QuantumError bad_label(std::string_view label, const std::string& why) {
-    return QuantumError::simulation("invalid Pauli label '" + std::string(label) + "': " + why);
+    return QuantumError::invalid_argument("invalid Pauli label '" + std::string(label) + "': " + why);
 }
 
 /// "Z0 X12": a letter and a decimal qubit index per blank-separated token.

@@ -54,9 +54,9 @@ Result<double> expectation(const SimulatorConfig& config, const Circuit& circuit
     if (Status ok = check_finite_gates(circuit); !ok) return std::unexpected(ok.error());
     const bool noisy = !config.noise.is_ideal();
     if (auto bond = mps_bond_limit(config.backend, circuit)) {
-        if (noisy) return std::unexpected(QuantumError::simulation("MPS backend does not yet support noise models"));
+        if (noisy) return std::unexpected(QuantumError::unsupported("MPS backend does not yet support noise models"));
         if (needs_trajectories(circuit))
-            return std::unexpected(QuantumError::simulation("MPS backend does not support mid-circuit measurements"));
+            return std::unexpected(QuantumError::unsupported("MPS backend does not support mid-circuit measurements"));
         auto chain = simulate_mps(circuit, *bond);
         if (!chain) return std::unexpected(chain.error());
         return expectation(*chain, observable);
