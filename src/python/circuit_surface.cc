@@ -24,6 +24,18 @@ struct Overloaded : F... {
     using F::operator()...;
 };
 
+const Signature GATE_MATRIX("gate_matrix", {"$self", "index"},
+                            "Return the unitary of the gate at instruction `index` as a complex128 NumPy array (2x2 "
+                            "or 4x4; for two-qubit gates the first qubit is the more significant index).");
+const Signature INVERSE("inverse", {"$self"},
+                        "Return a new circuit that undoes this one: the gates in reverse order, each replaced by its "
+                        "inverse (S by Sdg, Rx(t) by Rx(-t), ...). Raises ValueError for a circuit holding "
+                        "measurements or conditional gates.");
+const Signature POWER("power", {"$self", "exponent"},
+                      "Return a new circuit repeating this one `exponent` times (as `append` does, so measurements "
+                      "get new classical bits); a negative exponent repeats the inverse.");
+const Signature REDUCE("__reduce__", {"$self"});
+
 PyObject* new_circuit(Circuit circuit) { return nb::cast(PyCircuit{std::move(circuit), {}}).release().ptr(); }
 
 /// Runs `body(circuit)` under a shared borrow of `self`.
@@ -106,12 +118,11 @@ const Gate& gate_at(const Circuit& c, std::size_t index) {
 }
 
 PyObject* gate_matrix(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("gate_matrix", {"index"}, 1);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
+        Args a = GATE_MATRIX.bind(args, kwargs);
         PyCircuit& c = self_of<PyCircuit>(self);
         SharedBorrow read(c.borrow);
-        const Gate& gate = gate_at(c.circuit, to_index(a[0], "index"));
+        const Gate& gate = gate_at(c.circuit, a.index(0));
         require_numpy("gate_matrix");
         auto* copy = new std::vector<Complex>(gate.matrix);
         nb::capsule owner(copy, [](void* p) noexcept { delete static_cast<std::vector<Complex>*>(p); });
@@ -136,9 +147,8 @@ PyObject* inverse_circuit(PyObject* self, PyObject*) noexcept {
 }
 
 PyObject* power_circuit(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("power", {"exponent"}, 1);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
+        Args a = POWER.bind(args, kwargs);
         PyCircuit& c = self_of<PyCircuit>(self);
         SharedBorrow read(c.borrow);
         if (!PyLong_Check(a[0].ptr())) raise_argument_type_error("exponent", "expected an int");
@@ -237,19 +247,12 @@ PyObject* setstate(PyObject* self, PyObject* state) noexcept {
 }
 
 PyMethodDef METHODS[] = {
-    method_def("gate_matrix", gate_matrix,
-               "gate_matrix($self, index)\n--\n\nReturn the unitary of the gate at instruction `index` as a complex128 "
-               "NumPy array (2x2 or 4x4; for two-qubit gates the first qubit is the more significant index)."),
+    GATE_MATRIX.def(gate_matrix),
     {"__eq__", eq, METH_O, "__eq__($self, other)\n--\n\nWhether both circuits hold exactly the same instructions."},
     {"__ne__", ne, METH_O, "__ne__($self, other)\n--\n\n"},
-    method_def("inverse", inverse_circuit,
-               "inverse($self)\n--\n\nReturn a new circuit that undoes this one: the gates in reverse order, each "
-               "replaced by its inverse (S by Sdg, Rx(t) by Rx(-t), ...). Raises ValueError for a circuit holding "
-               "measurements or conditional gates."),
-    method_def("power", power_circuit,
-               "power($self, exponent)\n--\n\nReturn a new circuit repeating this one `exponent` times (as `append` "
-               "does, so measurements get new classical bits); a negative exponent repeats the inverse."),
-    method_def("__reduce__", reduce, "__reduce__($self)\n--\n\n"),
+    INVERSE.def(inverse_circuit),
+    POWER.def(power_circuit),
+    REDUCE.def(reduce),
     {"__setstate__", setstate, METH_O, "__setstate__($self, state)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };

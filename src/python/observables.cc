@@ -15,6 +15,20 @@ namespace {
 
 constexpr std::uint32_t DEFAULT_SHOTS = 1000;
 
+const Signature EXPECTATION(
+    "expectation", {"$self", "circuit", "observable", {"shots", "1000"}},
+    "Return the expectation value of a Hermitian Pauli sum in the circuit's final state. `observable` is a dict of "
+    "label: coefficient (`{\"Z0 Z1\": 0.5, \"X0\": -0.25, \"\": 1.0}`) or a list of (coefficient, label) pairs "
+    "(`[(0.5, \"ZZI\")]`); a label is sparse (letter and qubit index, separated by blanks) or dense (character i "
+    "acts on qubit i, as everywhere in qelix: the reverse of Qiskit's labels); \"\" is the identity. Measurements "
+    "after the last gate are ignored. Noiseless circuits are evaluated exactly (by contraction on the \"mps\" "
+    "backend, normalised by the kept norm); with noise, mid-circuit measurements or conditionals the value is the "
+    "mean over `shots` seeded trajectories.");
+const Signature RUN_BATCH("run_batch", {"$self", "circuits", {"shots", "1000"}},
+                          "Run every circuit of a sequence for `shots` shots and return the list of results, each "
+                          "equal to what `run` gives for that circuit. Small circuits are run side by side on the "
+                          "worker pool when `parallel` is set.");
+
 /// A real coefficient: a float, int, or a complex number whose imaginary part is 0.
 double coefficient(nb::handle value, std::string_view label) {
     if (PyComplex_Check(value.ptr())) {
@@ -50,23 +64,21 @@ Observable to_observable(nb::handle value) {
 }
 
 PyObject* expectation_method(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<3> params("expectation", {"circuit", "observable", "shots"}, 2);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
+        Args a = EXPECTATION.bind(args, kwargs);
         PySimulator& sim = self_of<PySimulator>(self);
         SharedBorrow read_sim(sim.borrow);
-        PyCircuit& circuit = to_instance<PyCircuit>(a[0], "circuit");
+        PyCircuit& circuit = a.get(0, to_instance<PyCircuit>);
         SharedBorrow read_circuit(circuit.borrow);
         const Observable observable = to_observable(a[1]);
-        const std::uint32_t shots = a[2].is_valid() ? to_u32(a[2], "shots") : DEFAULT_SHOTS;
+        const std::uint32_t shots = a[2].is_valid() ? a.get(2, to_u32) : DEFAULT_SHOTS;
         return PyFloat_FromDouble(unwrap(expectation(sim.config, circuit.circuit, observable, shots)));
     });
 }
 
 PyObject* run_batch_method(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<2> params("run_batch", {"circuits", "shots"}, 1);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
+        Args a = RUN_BATCH.bind(args, kwargs);
         PySimulator& sim = self_of<PySimulator>(self);
         SharedBorrow read_sim(sim.borrow);
         if (PyUnicode_Check(a[0].ptr()) || !PySequence_Check(a[0].ptr()))
@@ -81,7 +93,7 @@ PyObject* run_batch_method(PyObject* self, PyObject* args, PyObject* kwargs) noe
             held.push_back(nb::borrow(item));
             circuits.push_back(&c.circuit);
         }
-        const std::uint32_t shots = a[1].is_valid() ? to_u32(a[1], "shots") : DEFAULT_SHOTS;
+        const std::uint32_t shots = a[1].is_valid() ? a.get(1, to_u32) : DEFAULT_SHOTS;
         auto results = run_batch(sim.config, circuits, shots);
         if (!results)
             raise(PyExc_ValueError,
@@ -93,19 +105,8 @@ PyObject* run_batch_method(PyObject* self, PyObject* args, PyObject* kwargs) noe
 }
 
 PyMethodDef METHODS[] = {
-    method_def("expectation", expectation_method,
-               "expectation($self, circuit, observable, shots=1000)\n--\n\nReturn the expectation value of a "
-               "Hermitian Pauli sum in the circuit's final state. `observable` is a dict of label: coefficient "
-               "(`{\"Z0 Z1\": 0.5, \"X0\": -0.25, \"\": 1.0}`) or a list of (coefficient, label) pairs "
-               "(`[(0.5, \"ZZI\")]`); a label is sparse (letter and qubit index, separated by blanks) or dense "
-               "(character i acts on qubit i, as everywhere in qelix: the reverse of Qiskit's labels); \"\" is "
-               "the identity. Measurements after the last gate are ignored. Noiseless circuits are evaluated "
-               "exactly (by contraction on the \"mps\" backend, normalised by the kept norm); with noise, "
-               "mid-circuit measurements or conditionals the value is the mean over `shots` seeded trajectories."),
-    method_def("run_batch", run_batch_method,
-               "run_batch($self, circuits, shots=1000)\n--\n\nRun every circuit of a sequence for `shots` shots "
-               "and return the list of results, each equal to what `run` gives for that circuit. Small circuits "
-               "are run side by side on the worker pool when `parallel` is set."),
+    EXPECTATION.def(expectation_method),
+    RUN_BATCH.def(run_batch_method),
     {nullptr, nullptr, 0, nullptr},
 };
 

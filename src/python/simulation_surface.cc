@@ -11,6 +11,8 @@ namespace qelix::py {
 
 namespace {
 
+const Signature REDUCE("__reduce__", {"$self"});
+
 [[noreturn]] void bad_state(const char* cls, const std::string& why) {
     raise(PyExc_ValueError, std::string("invalid ") + cls + " state: " + why);
 }
@@ -178,7 +180,7 @@ PyObject* result_ne(PyObject* a, PyObject* b) noexcept {
 PyMethodDef NOISE_METHODS[] = {
     {"__eq__", noise_eq, METH_O, "__eq__($self, other)\n--\n\nWhether both models hold the same channels."},
     {"__ne__", noise_ne, METH_O, "__ne__($self, other)\n--\n\n"},
-    method_def("__reduce__", noise_reduce, "__reduce__($self)\n--\n\n"),
+    REDUCE.def(noise_reduce),
     {"__setstate__", noise_setstate, METH_O, "__setstate__($self, state)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
@@ -187,7 +189,7 @@ PyMethodDef RESULT_METHODS[] = {
     {"__eq__", result_eq, METH_O,
      "__eq__($self, other)\n--\n\nWhether both results hold the same counts, shots and norm."},
     {"__ne__", result_ne, METH_O, "__ne__($self, other)\n--\n\n"},
-    method_def("__reduce__", result_reduce, "__reduce__($self)\n--\n\n"),
+    REDUCE.def(result_reduce),
     {"__setstate__", result_setstate, METH_O, "__setstate__($self, state)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
@@ -201,7 +203,7 @@ PyGetSetDef RESULT_PROPERTIES[] = {
 };
 
 PyMethodDef SIMULATOR_METHODS[] = {
-    method_def("__reduce__", simulator_reduce, "__reduce__($self)\n--\n\n"),
+    REDUCE.def(simulator_reduce),
     {"__setstate__", simulator_setstate, METH_O, "__setstate__($self, state)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
