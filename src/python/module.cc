@@ -12,6 +12,7 @@
 #include "python/qasm.h"
 #include "python/release.h"
 #include "python/simulation.h"
+#include "python/surface.h"
 
 namespace nb = nanobind;
 using namespace qelix::py;
@@ -29,6 +30,9 @@ NB_MODULE(qelix, m) {
     export_name(m, "QuantumResult", m.attr("QuantumResult"));
     bind_noise_model(m);
     export_name(m, "NoiseModel", m.attr("NoiseModel"));
+    add_circuit_surface(m);
+    add_simulation_surface(m);
+    add_observable_methods(m);
 
     bind_qasm(m);
 

@@ -1,3 +1,5 @@
+#include <string>
+
 #include "python/convert.h"
 #include "python/errors.h"
 #include "python/method.h"
@@ -132,9 +134,22 @@ PyType_Slot SLOTS[] = {
     {0, nullptr},
 };
 
+/// Below this norm a matrix-product-state run warns that its bond limit cut off the state.
+constexpr double TRUNCATION_WARNING_NORM = 0.99;
+
+/// One RuntimeWarning for a run whose norm fell below TRUNCATION_WARNING_NORM.
+void warn_if_truncated(const QuantumResult& r) {
+    if (!(r.norm < TRUNCATION_WARNING_NORM)) return;
+    const std::string message = "matrix-product-state run kept norm " + std::to_string(r.norm) + " (discarded weight " +
+                                std::to_string(1.0 - r.norm * r.norm) +
+                                "): max_bond_dim truncated the state; raise it for faithful counts";
+    if (PyErr_WarnEx(PyExc_RuntimeWarning, message.c_str(), 1) != 0) throw nb::python_error();
+}
+
 }  // namespace
 
 PyObject* new_quantum_result(QuantumResult result) {
+    warn_if_truncated(result);
     return nb::cast(PyQuantumResult{std::move(result), {}}).release().ptr();
 }
 

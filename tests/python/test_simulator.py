@@ -26,9 +26,11 @@ def test_class_surface():
     assert qelix.Simulator.statevector.__doc__ == "Return the final noiseless state vector as `(real, imag)` tuples."
     assert qelix.Simulator.probabilities.__doc__ == "Return the basis-state probabilities for a noiseless circuit."
     assert [n for n in dir(qelix.Simulator()) if not n.startswith("_")] == [
+        "expectation",
         "probabilities",
         "probabilities_array",
         "run",
+        "run_batch",
         "statevector",
         "statevector_array",
     ]

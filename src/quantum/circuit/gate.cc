@@ -199,6 +199,8 @@ std::string format_angle(double value) {
     return out;
 }
 
+double crk_phase(double k) { return crk_angle(whole_k(k)); }
+
 Gate make_gate(GateKind kind, std::span<const double> params) {
     const GateInfo& info = gate_info(kind);
     if (kind == K::Custom || params.size() != info.num_params)

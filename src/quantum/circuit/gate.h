@@ -95,6 +95,9 @@ inline constexpr double TWO_PI = 6.283185307179586;
 /// Formats an angle with exactly three decimals, as gate names show it ("1.571", "-0.500").
 std::string format_angle(double value);
 
+/// The phase angle 2*pi / 2^k of CR{k} for its stored parameter k (huge k gives 0).
+double crk_phase(double k);
+
 /// The gate of a named kind with the given parameters (as many as the kind takes; CRk takes
 /// a whole k >= 0, larger than 2^64 - 1 saturating). Custom is a fault.
 Gate make_gate(GateKind kind, std::span<const double> params = {});

@@ -1,9 +1,11 @@
 #include "quantum/mps/route.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <unordered_map>
 
+#include "quantum/mps/expectation.h"
 #include "core/propagate.h"
 #include "quantum/mps/amplitude.h"
 #include "quantum/mps/mps.h"
@@ -12,10 +14,7 @@
 
 namespace qelix {
 
-namespace {
-
-/// The chain after every gate of `circuit`, once the shape checks shared by both requests pass.
-Result<MpsState> simulate(const Circuit& circuit, std::size_t max_bond_dim) {
+Result<MpsState> simulate_mps(const Circuit& circuit, std::size_t max_bond_dim) {
     if (circuit.num_qubits() == 0) return std::unexpected(QuantumError::empty_circuit());
     if (max_bond_dim == 0)
         return std::unexpected(QuantumError::invalid_argument("MPS backend requires max_bond_dim >= 1"));
@@ -23,8 +22,6 @@ Result<MpsState> simulate(const Circuit& circuit, std::size_t max_bond_dim) {
     QELIX_TRY(state.apply_instructions(circuit.instructions()));
     return state;
 }
-
-}  // namespace
 
 bool mps_can_serve(const SimulatorConfig& config, const Circuit& circuit, Request request) {
     if (!config.noise.is_ideal() || needs_trajectories(circuit)) return false;
@@ -49,7 +46,7 @@ Result<QuantumResult> run_mps(const SimulatorConfig& config, const Circuit& circ
     if (has_reset(circuit)) return std::unexpected(QuantumError::unsupported("MPS backend does not support reset"));
     if (needs_trajectories(circuit))
         return std::unexpected(QuantumError::unsupported("MPS backend does not support mid-circuit measurements"));
-    auto state = simulate(circuit, max_bond_dim);
+    auto state = simulate_mps(circuit, max_bond_dim);
     QELIX_TRY(state);
 
     SeededRng rng = make_rng(config);
@@ -62,7 +59,8 @@ Result<QuantumResult> run_mps(const SimulatorConfig& config, const Circuit& circ
     per_key.reserve(pairs.size());
     for (const auto& [word, count] : pairs) per_key[word_key(word, keys)] += count;
 
-    QuantumResult result{.counts = {}, .num_bits = keys.size(), .total_shots = shots};
+    QuantumResult result{
+        .counts = {}, .num_bits = keys.size(), .total_shots = shots, .norm = std::sqrt(squared_norm(*state))};
     result.counts.reserve(per_key.size());
     for (auto& [key, count] : per_key) {
         if (count > std::numeric_limits<std::uint32_t>::max())
@@ -73,7 +71,7 @@ Result<QuantumResult> run_mps(const SimulatorConfig& config, const Circuit& circ
 }
 
 Result<StateBuffer> statevector_mps(const Circuit& circuit, std::size_t max_bond_dim) {
-    auto state = simulate(circuit, max_bond_dim);
+    auto state = simulate_mps(circuit, max_bond_dim);
     QELIX_TRY(state);
     auto dense = dense_amplitudes(*state);
     QELIX_TRY(dense);

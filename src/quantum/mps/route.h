@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "quantum/circuit/circuit.h"
+#include "quantum/mps/mps.h"
 #include "quantum/simulator/result.h"
 #include "quantum/simulator/simulator.h"
 #include "quantum/statevector/statevector.h"
@@ -27,6 +28,10 @@ bool mps_can_serve(const SimulatorConfig& config, const Circuit& circuit, Reques
 /// cannot serve the request and the state vector fits in memory; nothing when the state
 /// vector runs it.
 std::optional<std::size_t> mps_bond_limit(const SimulatorConfig& config, const Circuit& circuit, Request request);
+
+/// The chain after every gate of `circuit`, once the shape checks shared by every request
+/// pass (a qubit and a bond limit of at least 1; no conditionals).
+Result<MpsState> simulate_mps(const Circuit& circuit, std::size_t max_bond_dim);
 
 /// `run` on the matrix-product-state backend, after the shot check: refuses noise and
 /// mid-circuit measurements, then samples every shot from one simulated chain. Keys and

@@ -30,6 +30,9 @@ struct QuantumResult {
     std::size_t num_bits = 0;
     /// Shots of the run; the sum of all counts.
     std::uint32_t total_shots = 0;
+    /// Norm of the state the counts were drawn from: 1 except after a matrix-product-state
+    /// run whose bond limit discarded weight (the discarded weight is 1 - norm^2).
+    double norm = 1.0;
 
     /// counts[state] / total_shots, or 0 when the outcome was never observed.
     double probability(const std::string& state) const;

@@ -71,18 +71,6 @@ Status check_gate(const Gate& gate) {
     return {};
 }
 
-/// check_gate on every gate and conditional gate of the circuit, in order.
-Status check_gates(const Circuit& circuit) {
-    for (const Instruction& instruction : circuit.instructions()) {
-        const Gate* gate = nullptr;
-        if (const auto* op = std::get_if<GateOp>(&instruction)) gate = &op->gate;
-        if (const auto* op = std::get_if<ConditionalOp>(&instruction)) gate = &op->gate;
-        if (gate == nullptr) continue;
-        QELIX_TRY(check_gate(*gate));
-    }
-    return {};
-}
-
 /// Adds `count` shots of basis index `index` to the result under its key.
 void add_count(QuantumResult& result, std::uint64_t index, std::uint32_t count, const KeyQubits& keys) {
     result.counts[outcome_key(index, keys)] += count;
@@ -97,6 +85,17 @@ Result<QuantumResult> run_fast_path(const SimulatorConfig& config, const Circuit
 }
 
 }  // namespace
+
+Status check_gates(const Circuit& circuit) {
+    for (const Instruction& instruction : circuit.instructions()) {
+        const Gate* gate = nullptr;
+        if (const auto* op = std::get_if<GateOp>(&instruction)) gate = &op->gate;
+        if (const auto* op = std::get_if<ConditionalOp>(&instruction)) gate = &op->gate;
+        if (gate == nullptr) continue;
+        QELIX_TRY(check_gate(*gate));
+    }
+    return {};
+}
 
 bool needs_trajectories(const Circuit& circuit) {
     bool measured = false;

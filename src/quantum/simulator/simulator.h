@@ -52,6 +52,9 @@ struct SimulatorConfig {
     bool parallel = true;
 };
 
+/// Refuses, before anything is simulated, the first gate or conditional gate whose matrix holds
+/// a NaN or an infinity or is not unitary to double precision.
+Status check_gates(const Circuit& circuit);
 /// True when the circuit has a conditional, a reset, or a gate after some measurement.
 bool needs_trajectories(const Circuit& circuit);
 /// True when the circuit resets a qubit (only the per-shot route runs it).

@@ -148,6 +148,17 @@ unsigned apply_readout_channels(unsigned bit, std::span<const NoiseChannel> chan
     return bit;
 }
 
+Status run_shot(StateBuffer& state, std::span<const Instruction> instructions, std::vector<std::uint8_t>& register_bits,
+                SeededRng& rng, bool parallel, const NoiseModel* model) {
+    // Every instruction (gate, channels, measurement) is a pass or two over the state.
+    const auto work = static_cast<std::int64_t>(state.size()) + 64;
+    for (const Instruction& instruction : instructions) {
+        QELIX_TRY(run_instruction(instruction, state, register_bits, rng, parallel, model));
+        if (interrupted(work)) return std::unexpected(QuantumError::interrupted());
+    }
+    return {};
+}
+
 Result<QuantumResult> run_trajectories(const Circuit& circuit, std::uint32_t shots, SeededRng& rng, bool parallel,
                                        const NoiseModel* model) {
     auto allocated = StateBuffer::allocate(circuit.num_qubits());
@@ -164,10 +175,7 @@ Result<QuantumResult> run_trajectories(const Circuit& circuit, std::uint32_t sho
     for (std::uint32_t shot = 0; shot < shots; ++shot) {
         if (shot > 0) state.reset();
         std::fill(register_bits.begin(), register_bits.end(), 0);
-        for (const Instruction& instruction : circuit.instructions()) {
-            QELIX_TRY(run_instruction(instruction, state, register_bits, rng, parallel, model));
-            if (interrupted(work)) return std::unexpected(QuantumError::interrupted());
-        }
+        QELIX_TRY(run_shot(state, circuit.instructions(), register_bits, rng, parallel, model));
         for (std::size_t i = 0; i < num_bits; ++i) key[i] = register_bits[i] ? '1' : '0';
         auto [entry, fresh] = result.counts.try_emplace(key, 0);
         ++entry->second;

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "quantum/circuit/circuit.h"
 #include "quantum/simulator/noise.h"
@@ -18,6 +19,12 @@ Status apply_channels(StateBuffer& state, std::size_t qubit, std::span<const Noi
 
 /// Applies the measurement channels to a recorded bit; the state is not touched.
 unsigned apply_readout_channels(unsigned bit, std::span<const NoiseChannel> channels, SeededRng& rng);
+
+/// Runs one shot of `instructions` on `state` (not reset first), measurement outcomes and
+/// noise events drawn from `rng` in order, recording into `register_bits` (as many as the
+/// circuit's classical bits). Without a model no channel is applied.
+Status run_shot(StateBuffer& state, std::span<const Instruction> instructions, std::vector<std::uint8_t>& register_bits,
+                SeededRng& rng, bool parallel, const NoiseModel* model);
 
 /// Runs `circuit` once per shot on a fresh |0...0>, every measurement outcome and noise
 /// event drawn from `rng` in circuit order, and counts the final classical registers
