@@ -2,18 +2,17 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <span>
-#include <string>
 #include <vector>
 
 #include "crypto/bytes.h"
 
 namespace qelix::crypto {
 
-/// Runs one batch: `k` (1..8) qubits in equal superposition measured once; returns the
-/// outcome key (one '0'/'1' per qubit, qubit 0 first) or nothing when the run failed.
-using BatchRunner = std::function<std::optional<std::string>(std::size_t k)>;
+/// Runs batches of `k` (1..8) qubits in equal superposition, each measured once: fills
+/// `outcomes` with one number per batch whose bit i is qubit i's result, and returns how
+/// many it filled (fewer than asked when a run failed).
+using BatchRunner = std::function<std::size_t(std::size_t k, std::span<std::uint8_t> outcomes)>;
 
 /// Largest batch a runner is asked for.
 inline constexpr std::size_t MAX_BATCH_QUBITS = 8;

@@ -2,8 +2,10 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "quantum/circuit/circuit.h"
+#include "quantum/simulator/sampler.h"
 #include "quantum/simulator/simulator.h"
 
 namespace qelix {
@@ -24,21 +26,29 @@ std::optional<Circuit> superposition_circuit(std::size_t k) {
 }  // namespace
 
 MeasurementSource measurement_source() {
-    // The settings of a default Simulator(): no seed, ideal noise, parallel allowed.
-    // Each batch's circuit depends only on k, so a request builds each width once.
+    // The settings of a default Simulator(): no seed, ideal noise, parallel allowed. A shot
+    // of the fast path is one next_f64 draw looked up in the circuit's probabilities, and
+    // the measured qubits are 0..k-1 in order, so the drawn basis index is the outcome.
     struct State {
         SimulatorConfig config;
-        std::array<std::optional<Circuit>, MAX_SOURCE_QUBITS + 1> circuits;
+        std::array<std::optional<Sampler>, MAX_SOURCE_QUBITS + 1> samplers;
+        std::optional<SeededRng> rng;
     };
     auto state = std::make_shared<State>();
-    return [state](std::size_t k) -> std::optional<std::string> {
-        if (k == 0 || k > MAX_SOURCE_QUBITS) return std::nullopt;
-        std::optional<Circuit>& circuit = state->circuits[k];
-        if (!circuit) circuit = superposition_circuit(k);
-        if (!circuit) return std::nullopt;
-        Result<QuantumResult> result = run(state->config, *circuit, 1);
-        if (!result) return std::nullopt;
-        return result->most_probable().first;
+    return [state](std::size_t k, std::span<std::uint8_t> outcomes) -> std::size_t {
+        if (k == 0 || k > MAX_SOURCE_QUBITS) return 0;
+        std::optional<Sampler>& sampler = state->samplers[k];
+        if (!sampler) {
+            std::optional<Circuit> circuit = superposition_circuit(k);
+            if (!circuit) return 0;
+            Result<Probabilities> probabilities = qelix::probabilities(state->config, *circuit);
+            if (!probabilities) return 0;
+            sampler.emplace(std::move(*probabilities));
+        }
+        if (!state->rng) state->rng = SeededRng::from_entropy();
+        for (std::uint8_t& outcome : outcomes)
+            outcome = static_cast<std::uint8_t>(sampler->index_for(state->rng->next_f64()));
+        return outcomes.size();
     };
 }
 
