@@ -1,5 +1,6 @@
 #include "quantum/simulator/trajectory.h"
 
+#include "quantum/statevector/gate_run.h"
 #include "quantum/statevector/kernels.h"
 #include "quantum/statevector/memory.h"
 
@@ -110,37 +111,37 @@ bool condition_holds(const ConditionalOp& op, const std::vector<std::uint8_t>& r
 }
 
 /// Applies a gate, then (with a model) its noise to each operand in order.
-Status gate_with_noise(StateBuffer& state, const Gate& gate, std::span<const std::size_t> targets, SeededRng& rng,
-                       bool parallel, const NoiseModel* model) {
-    state.apply_gate(gate, targets, parallel);
+Status gate_with_noise(GateRun& run, const Gate& gate, std::span<const std::size_t> targets, SeededRng& rng,
+                       const NoiseModel* model) {
+    run.apply(gate, targets);
     if (model == nullptr) return {};
     const auto& channels = gate.num_qubits == 1 ? model->single_qubit_channels : model->two_qubit_channels;
     for (std::size_t qubit : targets)
-        if (auto ok = apply_channels(state, qubit, channels, rng, parallel); !ok) return ok;
+        if (auto ok = apply_channels(run, qubit, channels, rng); !ok) return ok;
     return {};
 }
 
 }  // namespace
 
-Status apply_channels(StateBuffer& state, std::size_t qubit, std::span<const NoiseChannel> channels, SeededRng& rng,
-                      bool parallel) {
+Status apply_channels(GateRun& run, std::size_t qubit, std::span<const NoiseChannel> channels, SeededRng& rng) {
+    const std::size_t target[1] = {qubit};
     for (const NoiseChannel& channel : channels) {
         const double p = effective_probability(channel.probability);
         switch (channel.kind) {
             case ChannelKind::Depolarizing:
-                if (p > rng.next_f64()) state.apply_one_qubit(qubit, pauli(draw_pauli(rng)), parallel);
+                if (p > rng.next_f64()) run.apply(pauli(draw_pauli(rng)), target);
                 break;
             case ChannelKind::AmplitudeDamping:
-                if (auto ok = amplitude_damping(state, qubit, p, rng); !ok) return ok;
+                if (auto ok = amplitude_damping(run.flushed(), qubit, p, rng); !ok) return ok;
                 break;
             case ChannelKind::PhaseDamping:
-                if (std::min(0.5, p * 0.5) > rng.next_f64()) state.apply_one_qubit(qubit, pauli(2), parallel);
+                if (std::min(0.5, p * 0.5) > rng.next_f64()) run.apply(pauli(2), target);
                 break;
             case ChannelKind::BitFlip:
-                if (p > rng.next_f64()) state.apply_one_qubit(qubit, pauli(0), parallel);
+                if (p > rng.next_f64()) run.apply(pauli(0), target);
                 break;
             case ChannelKind::PhaseFlip:
-                if (p > rng.next_f64()) state.apply_one_qubit(qubit, pauli(2), parallel);
+                if (p > rng.next_f64()) run.apply(pauli(2), target);
                 break;
             case ChannelKind::ReadoutError: break;
         }
@@ -174,29 +175,29 @@ Result<QuantumResult> run_trajectories(const Circuit& circuit, std::uint32_t sho
     // One buffer serves every shot, reset to |0...0> in between: the same values as a
     // fresh buffer per shot without an allocation per shot.
     StateBuffer state = std::move(*allocated);
+    GateRun run(state, parallel);
     const std::size_t num_bits = circuit.num_classical_bits();
     std::vector<std::uint8_t> register_bits(num_bits);
     std::string key(num_bits, '0');
     QuantumResult result{.counts = {}, .num_bits = num_bits, .total_shots = shots};
     for (std::uint32_t shot = 0; shot < shots; ++shot) {
-        if (shot > 0) state.reset();
+        if (shot > 0) run.flushed().reset();
         std::fill(register_bits.begin(), register_bits.end(), 0);
         for (const Instruction& instruction : circuit.instructions()) {
             Status ok;
             if (const auto* op = std::get_if<GateOp>(&instruction)) {
-                ok = gate_with_noise(state, op->gate, op->targets, rng, parallel, model);
+                ok = gate_with_noise(run, op->gate, op->targets, rng, model);
             } else if (const auto* op = std::get_if<ConditionalOp>(&instruction)) {
-                if (condition_holds(*op, register_bits))
-                    ok = gate_with_noise(state, op->gate, op->targets, rng, parallel, model);
+                if (condition_holds(*op, register_bits)) ok = gate_with_noise(run, op->gate, op->targets, rng, model);
             } else if (const auto* op = std::get_if<MeasureOp>(&instruction)) {
-                auto bit = state.measure_qubit(op->qubit, rng);
+                auto bit = run.flushed().measure_qubit(op->qubit, rng);
                 if (!bit) return std::unexpected(bit.error());
                 unsigned recorded = model ? apply_readout_channels(*bit, model->measurement_channels, rng) : *bit;
                 register_bits[op->classical_bit] = static_cast<std::uint8_t>(recorded);
             } else if (const auto* op = std::get_if<BarrierOp>(&instruction)) {
                 if (model)
                     for (std::size_t qubit : op->qubits)
-                        if (ok = apply_channels(state, qubit, model->idle_channels, rng, parallel); !ok) break;
+                        if (ok = apply_channels(run, qubit, model->idle_channels, rng); !ok) break;
             }
             if (!ok) return std::unexpected(ok.error());
         }

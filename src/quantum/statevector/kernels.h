@@ -24,6 +24,17 @@ struct Matrix4 {
     double im[16];
 };
 
+/// A one- or two-qubit gate as the kernels see it: its qubits and its matrix.
+struct KernelGate {
+    /// 1 or 2.
+    std::size_t width;
+    /// targets[0] only for width 1; for width 2 the first target is the high local bit.
+    std::size_t targets[2];
+    /// The matrix of its width (the other is unused).
+    Matrix2 m2;
+    Matrix4 m4;
+};
+
 /// The matrix of a one-qubit gate; a gate of another width is a fault.
 Matrix2 matrix2_of(const Gate& gate);
 /// The matrix of a two-qubit gate; a gate of another width is a fault.
