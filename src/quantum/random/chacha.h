@@ -14,4 +14,8 @@ using ChaChaKey = std::array<std::uint32_t, 8>;
 ChaChaBlock chacha_block(const ChaChaKey& key, std::uint64_t counter, std::uint32_t stream_low,
                          std::uint32_t stream_high, int rounds);
 
+/// Four consecutive blocks, counters `counter` to `counter + 3` with stream words 0, computed
+/// side by side (one block per vector lane): the same words as four chacha_block calls.
+std::array<ChaChaBlock, 4> chacha_blocks4(const ChaChaKey& key, std::uint64_t counter, int rounds);
+
 }  // namespace qelix

@@ -44,10 +44,8 @@ SeededRng SeededRng::from_entropy() {
 }
 
 void SeededRng::refill() {
-    for (std::size_t b = 0; b < 4; ++b) {
-        ChaChaBlock block = chacha_block(key_, counter_ + b, 0, 0, ROUNDS);
-        std::memcpy(buffer_.data() + 16 * b, block.data(), sizeof block);
-    }
+    const std::array<ChaChaBlock, 4> blocks = chacha_blocks4(key_, counter_, ROUNDS);
+    std::memcpy(buffer_.data(), blocks.data(), sizeof blocks);
     counter_ += 4;
 }
 

@@ -24,11 +24,12 @@ std::uint64_t mask_of(const KernelGate& gate) {
 
 /// Applies `gates` in order to the `size` amplitudes of a chunk, whose targets are local.
 void apply_all(Complex* chunk, std::size_t size, std::span<const KernelGate> gates) {
+    const KernelPath path = cached_kernel_path();
     for (const KernelGate& g : gates) {
         if (g.width == 1)
-            apply_one_qubit_kernel(chunk, g.targets[0], g.m2, 0, size / 2);
+            apply_one_qubit_kernel(chunk, g.targets[0], g.m2, 0, size / 2, path);
         else
-            apply_two_qubit_kernel(chunk, g.targets[0], g.targets[1], g.m4, 0, size / 4);
+            apply_two_qubit_kernel(chunk, g.targets[0], g.targets[1], g.m4, 0, size / 4, path);
     }
 }
 

@@ -474,6 +474,10 @@ KernelPath best_kernel_path() {
     return path;
 }
 
+KernelPath cached_kernel_path() {
+    return best_kernel_path() == KernelPath::Avx ? KernelPath::AvxDense : best_kernel_path();
+}
+
 Matrix2 matrix2_of(const Gate& gate) {
     if (gate.num_qubits != 1 || gate.matrix.size() != 4)
         throw InternalFault("one-qubit kernel given gate '" + gate.name + "'");

@@ -60,6 +60,9 @@ enum class KernelPath {
 };
 /// The fastest path this processor runs.
 KernelPath best_kernel_path();
+/// The fastest path for amplitudes already in cache: the dense arithmetic, as there the
+/// checks of the monomial shortcuts cost more than the stores they save.
+KernelPath cached_kernel_path();
 
 /// Applies `m` to the pairs (i, i + 2^target) numbered [begin, end) in index order.
 /// `amps` must be 16-byte aligned.
