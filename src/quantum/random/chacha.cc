@@ -17,8 +17,16 @@ inline void quarter_round(ChaChaBlock& x, int a, int b, int c, int d) {
     x[b] = std::rotl(x[b] ^ x[c], 7);
 }
 
-/// Four 32-bit lanes; GCC and Clang map the operations to the vector unit of any target.
-using Lanes = std::uint32_t __attribute__((vector_size(16)));
+/// CHACHA_LANES 32-bit lanes; GCC and Clang map the operations to the vector unit of any
+/// target (two 128-bit halves where there is no 256-bit unit).
+using Lanes = std::uint32_t __attribute__((vector_size(4 * CHACHA_LANES)));
+
+// On x86-64 an AVX2 copy is chosen at load time where the processor has it.
+#if defined(__x86_64__)
+#define QELIX_CHACHA_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define QELIX_CHACHA_CLONES
+#endif
 
 inline Lanes rotl(Lanes x, int n) { return (x << n) | (x >> (32 - n)); }
 
@@ -35,12 +43,13 @@ inline void quarter_round4(Lanes* x, int a, int b, int c, int d) {
 
 }  // namespace
 
-std::array<ChaChaBlock, 4> chacha_blocks4(const ChaChaKey& key, std::uint64_t counter, int rounds) {
+QELIX_CHACHA_CLONES std::array<ChaChaBlock, CHACHA_LANES> chacha_blocks(const ChaChaKey& key, std::uint64_t counter,
+                                                                        int rounds) {
     Lanes input[16];
     const std::uint32_t constants[4] = {0x61707865, 0x3320646e, 0x79622d32, 0x6b206574};
     for (int i = 0; i < 4; ++i) input[i] = Lanes{} + constants[i];
     for (int i = 0; i < 8; ++i) input[4 + i] = Lanes{} + key[i];
-    for (std::uint32_t lane = 0; lane < 4; ++lane) {
+    for (std::uint32_t lane = 0; lane < CHACHA_LANES; ++lane) {
         input[12][lane] = static_cast<std::uint32_t>(counter + lane);
         input[13][lane] = static_cast<std::uint32_t>((counter + lane) >> 32);
     }
@@ -57,10 +66,10 @@ std::array<ChaChaBlock, 4> chacha_blocks4(const ChaChaKey& key, std::uint64_t co
         quarter_round4(x, 2, 7, 8, 13);
         quarter_round4(x, 3, 4, 9, 14);
     }
-    std::array<ChaChaBlock, 4> out;
+    std::array<ChaChaBlock, CHACHA_LANES> out;
     for (int i = 0; i < 16; ++i) {
         const Lanes sum = x[i] + input[i];
-        for (int lane = 0; lane < 4; ++lane) out[lane][i] = sum[lane];
+        for (std::size_t lane = 0; lane < CHACHA_LANES; ++lane) out[lane][i] = sum[lane];
     }
     return out;
 }

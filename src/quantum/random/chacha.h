@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace qelix {
@@ -14,8 +15,11 @@ using ChaChaKey = std::array<std::uint32_t, 8>;
 ChaChaBlock chacha_block(const ChaChaKey& key, std::uint64_t counter, std::uint32_t stream_low,
                          std::uint32_t stream_high, int rounds);
 
-/// Four consecutive blocks, counters `counter` to `counter + 3` with stream words 0, computed
-/// side by side (one block per vector lane): the same words as four chacha_block calls.
-std::array<ChaChaBlock, 4> chacha_blocks4(const ChaChaKey& key, std::uint64_t counter, int rounds);
+/// Blocks computed side by side, one per vector lane.
+inline constexpr std::size_t CHACHA_LANES = 8;
+
+/// CHACHA_LANES consecutive blocks, counters `counter` onward with stream words 0: the same
+/// words as that many chacha_block calls.
+std::array<ChaChaBlock, CHACHA_LANES> chacha_blocks(const ChaChaKey& key, std::uint64_t counter, int rounds);
 
 }  // namespace qelix

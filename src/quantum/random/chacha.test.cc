@@ -49,13 +49,13 @@ TEST(ChaCha, PublishedVectors) {
                      0x466482d2, 0x09aa9f07, 0x05d7c214, 0xa2028bd9, 0xd19c12b5, 0xb94e16de, 0xe883d0cb, 0x4e3c50a2}));
 }
 
-TEST(ChaCha, FourBlocksSideBySideMatchOneAtATime) {
+TEST(ChaCha, BlocksSideBySideMatchOneAtATime) {
     const ChaChaKey key{1, 22, 333, 4444, 55555, 666666, 7777777, 0xdeadbeef};
     // Counters that carry into the high word between lanes.
     for (std::uint64_t counter : {std::uint64_t{0}, std::uint64_t{0xfffffffe}, ~std::uint64_t{0} - 5})
         for (int rounds : {8, 12, 20}) {
-            const std::array<ChaChaBlock, 4> four = chacha_blocks4(key, counter, rounds);
-            for (std::uint64_t lane = 0; lane < 4; ++lane)
-                EXPECT_EQ(four[lane], chacha_block(key, counter + lane, 0, 0, rounds)) << counter << " " << lane;
+            const std::array<ChaChaBlock, CHACHA_LANES> blocks = chacha_blocks(key, counter, rounds);
+            for (std::uint64_t lane = 0; lane < CHACHA_LANES; ++lane)
+                EXPECT_EQ(blocks[lane], chacha_block(key, counter + lane, 0, 0, rounds)) << counter << " " << lane;
         }
 }

@@ -44,9 +44,10 @@ SeededRng SeededRng::from_entropy() {
 }
 
 void SeededRng::refill() {
-    const std::array<ChaChaBlock, 4> blocks = chacha_blocks4(key_, counter_, ROUNDS);
+    const std::array<ChaChaBlock, CHACHA_LANES> blocks = chacha_blocks(key_, counter_, ROUNDS);
+    static_assert(sizeof blocks == sizeof buffer_);
     std::memcpy(buffer_.data(), blocks.data(), sizeof blocks);
-    counter_ += 4;
+    counter_ += CHACHA_LANES;
 }
 
 std::uint32_t SeededRng::next_u32() {
