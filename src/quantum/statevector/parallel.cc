@@ -23,6 +23,12 @@ constexpr std::chrono::microseconds IDLE_SPIN{50};
 /// How long the caller polls for blocks still running elsewhere before it sleeps, which
 /// frees its core for a descheduled worker to finish them.
 constexpr std::chrono::microseconds JOIN_SPIN{20};
+/// A job whose caller waited longer than this share of it for blocks other threads held
+/// shows that the cores are taken: the pool then declines jobs (their callers run them
+/// alone) for a while, MIN_BACKOFF jobs at first, twice as many each time it recurs.
+constexpr double STRAGGLER_SHARE = 0.25;
+constexpr std::uint32_t MIN_BACKOFF = 8;
+constexpr std::uint32_t MAX_BACKOFF = 1024;
 /// Most threads the pool runs, whatever OMP_NUM_THREADS asks for.
 constexpr std::size_t MAX_THREADS = 256;
 
@@ -62,7 +68,8 @@ std::size_t requested_threads() {
 /// A job is published as a ticket, its generation in the high half and the next unclaimed
 /// block in the low half; a thread claims a block by advancing the ticket. The caller claims
 /// blocks too and then waits only for the blocks claimed by others: a helper that the
-/// system has descheduled before claiming anything never delays a job.
+/// system has descheduled before claiming anything never delays a job, and when helpers
+/// are descheduled while holding blocks the pool backs off (see STRAGGLER_SHARE).
 class Pool {
    public:
     explicit Pool(std::size_t helpers) {
@@ -72,6 +79,11 @@ class Pool {
     bool run(std::size_t count, std::size_t blocks, detail::BlockBody body) {
         std::unique_lock lock(busy_, std::try_to_lock);
         if (!lock) return false;
+        if (declined_ > 0) {
+            --declined_;
+            return false;
+        }
+        const auto start = std::chrono::steady_clock::now();
         count_.store(count, std::memory_order_relaxed);
         blocks_.store(blocks, std::memory_order_relaxed);
         body_.store(body.call, std::memory_order_relaxed);
@@ -82,14 +94,27 @@ class Pool {
         ticket_.notify_all();
         std::uint64_t seen = generation << 32;
         while (claim(seen)) {}
+        const auto claimed = std::chrono::steady_clock::now();
         auto finished = [&] { return done_.load(std::memory_order_acquire) == blocks; };
         if (!spin_until(finished, JOIN_SPIN))
             for (std::uint32_t d; (d = done_.load(std::memory_order_acquire)) != blocks;)
                 done_.wait(d, std::memory_order_acquire);
+        const auto end = std::chrono::steady_clock::now();
+        judge(end - claimed, end - start);
         return true;
     }
 
    private:
+    /// Backs off after a job whose caller spent `waited` of its `total` on other threads' blocks.
+    void judge(std::chrono::steady_clock::duration waited, std::chrono::steady_clock::duration total) {
+        if (static_cast<double>(waited.count()) <= STRAGGLER_SHARE * static_cast<double>(total.count())) {
+            backoff_ = MIN_BACKOFF;
+            return;
+        }
+        declined_ = backoff_;
+        backoff_ = std::min(2 * backoff_, MAX_BACKOFF);
+    }
+
     /// Claims and runs one block of the job whose ticket was `seen` (refreshed on the way);
     /// false when that job has no unclaimed block left.
     bool claim(std::uint64_t& seen) {
@@ -132,6 +157,9 @@ class Pool {
     std::atomic<void (*)(void*, std::size_t, std::size_t)> body_{nullptr};
     std::atomic<void*> context_{nullptr};
     std::atomic<std::uint32_t> done_{0};
+    /// Jobs still to decline, and how many the next back-off declines (both under busy_).
+    std::uint32_t declined_ = 0;
+    std::uint32_t backoff_ = MIN_BACKOFF;
 };
 
 }  // namespace
