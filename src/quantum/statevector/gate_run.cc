@@ -46,8 +46,10 @@ std::size_t chunk_qubits_for(std::size_t n, bool parallel) {
 
 }  // namespace
 
-GateRun::GateRun(StateBuffer& state, bool parallel)
-    : GateRun(state, parallel, chunk_qubits_for(state.num_qubits(), parallel)) {}
+GateRun::GateRun(StateBuffer& state, bool parallel) : GateRun(state, parallel && worth_parallel(state.size()), 0) {
+    chunk_qubits_ = chunk_qubits_for(state.num_qubits(), parallel_);
+    if (chunk_qubits_ >= state.num_qubits()) chunk_qubits_ = 0;
+}
 
 GateRun::GateRun(StateBuffer& state, bool parallel, std::size_t chunk_qubits)
     : state_(state),
@@ -101,8 +103,7 @@ void GateRun::apply_chunks() {
             if (s >> i & 1) offsets[s] |= std::size_t{1} << high[i];
     const std::size_t chunk = std::size_t{1} << k, segment = std::size_t{1} << contiguous;
     Complex* amps = state_.amplitudes().data();
-    const bool parallel = parallel_ && worth_parallel(state_.size() * local.size());
-    parallel_for(std::size_t{1} << (n - k), parallel, [&](std::size_t begin, std::size_t end) {
+    parallel_for(std::size_t{1} << (n - k), parallel_, [&](std::size_t begin, std::size_t end) {
         thread_local std::vector<Complex> buffer;
         if (!high.empty() && buffer.size() < chunk) buffer.resize(chunk);
         for (std::size_t c = begin; c < end; ++c) {

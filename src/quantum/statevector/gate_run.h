@@ -31,8 +31,8 @@ class GateRun {
    public:
     /// Runs on `state`, on the worker pool when `parallel` is set and a run is large enough.
     GateRun(StateBuffer& state, bool parallel);
-    /// The same with chunks of `chunk_qubits` qubits where the state is larger (tests use
-    /// small chunks to reach relabelling on small states).
+    /// The same with chunks of `chunk_qubits` qubits where the state is larger, on the pool
+    /// whenever `parallel` is set (tests use small chunks and states to reach relabelling).
     GateRun(StateBuffer& state, bool parallel, std::size_t chunk_qubits);
 
     /// Queues `gate` on `targets`, first applying the queued run when the gate does not fit

@@ -14,8 +14,10 @@ namespace qelix {
 
 namespace {
 
-/// Jobs below this many amplitude updates run on the calling thread (see worth_parallel).
-constexpr std::size_t MIN_PARALLEL_AMPLITUDES = std::size_t{1} << 18;
+/// States below this many amplitudes (19 qubits) run on the calling thread: measured beside
+/// other busy processes, the pool gained nothing below it and lost up to a tenth at 16 to
+/// 18 qubits, where a whole gate takes a few tens of microseconds (bench/threads).
+constexpr std::size_t MIN_PARALLEL_AMPLITUDES = std::size_t{1} << 19;
 /// How long a worker that found no block keeps polling for the next job before it sleeps:
 /// long enough to catch the next gate of a circuit, short enough not to take a shared core
 /// from the caller or from other programs for long.

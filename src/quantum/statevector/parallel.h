@@ -14,8 +14,8 @@ void parallel_for(std::size_t count, bool parallel, Body&& body);
 /// holds a positive count (its first entry), otherwise the processors this process may use.
 std::size_t worker_count();
 
-/// Whether a job that updates `amplitudes` amplitudes (summed over its gates) is large
-/// enough to gain from the pool; smaller jobs run on the calling thread.
+/// Whether the gates of a state of `amplitudes` amplitudes are worth running on the pool;
+/// smaller states run on the calling thread.
 bool worth_parallel(std::size_t amplitudes);
 
 }  // namespace qelix
