@@ -63,6 +63,11 @@ KernelPath best_kernel_path();
 /// The fastest path for amplitudes already in cache: the dense arithmetic, as there the
 /// checks of the monomial shortcuts cost more than the stores they save.
 KernelPath cached_kernel_path();
+/// States from this size (64 MiB) on are bound by memory traffic on the machines we
+/// measured, where the monomial shortcuts pay for their checks by storing less.
+inline constexpr std::size_t MONOMIAL_MIN_AMPLITUDES = std::size_t{1} << 22;
+/// The fastest path for one pass over a state of `amplitudes` amplitudes.
+KernelPath kernel_path_for(std::size_t amplitudes);
 
 /// Applies `m` to the pairs (i, i + 2^target) numbered [begin, end) in index order.
 /// `amps` must be 16-byte aligned.

@@ -154,6 +154,7 @@ void StateBuffer::apply(const KernelGate& gate, bool parallel) {
     Complex* amps = data_.get();
     const std::span<const std::size_t> targets(gate.targets, gate.width);
     parallel = parallel && worth_parallel(size());
+    const KernelPath path = kernel_path_for(size());
     if (gate.width == 1) {
         const std::size_t qubit = gate.targets[0];
         if (has_far_target(targets)) {
@@ -161,7 +162,7 @@ void StateBuffer::apply(const KernelGate& gate, bool parallel) {
             return;
         }
         parallel_for(size() / 2, parallel, [&](std::size_t begin, std::size_t end) {
-            apply_one_qubit_kernel(amps, qubit, gate.m2, begin, end);
+            apply_one_qubit_kernel(amps, qubit, gate.m2, begin, end, path);
         });
         return;
     }
@@ -173,8 +174,9 @@ void StateBuffer::apply(const KernelGate& gate, bool parallel) {
                        });
         return;
     }
-    parallel_for(size() / 4, parallel,
-                 [&](std::size_t begin, std::size_t end) { apply_two_qubit_kernel(amps, a, b, gate.m4, begin, end); });
+    parallel_for(size() / 4, parallel, [&](std::size_t begin, std::size_t end) {
+        apply_two_qubit_kernel(amps, a, b, gate.m4, begin, end, path);
+    });
 }
 
 void StateBuffer::apply_gate(const Gate& gate, std::span<const std::size_t> targets, bool parallel) {
