@@ -12,8 +12,7 @@ namespace {
 /// Batches asked of the runner at a time.
 constexpr std::size_t OUTCOMES_PER_CALL = 4096;
 
-// Runs the batches for `n` bits, full batches of MAX_BATCH_QUBITS first, and hands every
-// outcome with its width to `emit`; stops at the first failed batch.
+/// Runs the batches for `n` bits, full batches first, handing each outcome and its width to `emit`; stops at a failed batch.
 template <class Emit>
 void run_batches(std::uint64_t n, const BatchRunner& run, Emit&& emit) {
     std::array<std::uint8_t, OUTCOMES_PER_CALL> outcomes;
