@@ -59,16 +59,25 @@ class OutcomeTable {
     static constexpr int LOW_BITS = 53 - SLICE_BITS;
     static constexpr std::size_t SLICES = std::size_t{1} << SLICE_BITS;
 
-    explicit OutcomeTable(Sampler sampler) : sampler_(std::move(sampler)), answers_(SLICES) {
+    explicit OutcomeTable(Sampler sampler) : sampler_(std::move(sampler)) {}
+
+    /// Fills the slice answers (a few thousand lookups: worth it for long requests only).
+    void build() {
         // The sampler's answer grows with r, so a slice whose lowest and highest draws agree
         // gives that answer throughout.
+        answers_.resize(SLICES);
         for (std::size_t j = 0; j < SLICES; ++j) {
             const std::uint64_t a = answer(j << LOW_BITS);
             answers_[j] = a == answer(((j + 1) << LOW_BITS) - 1) ? static_cast<std::uint16_t>(a) : MIXED;
         }
     }
 
-    /// One outcome drawn from `bits`.
+    bool built() const { return !answers_.empty(); }
+
+    /// One outcome for the draw r = next_f64(), looked up in the sampler.
+    std::uint8_t outcome(double r) const { return static_cast<std::uint8_t>(sampler_.index_for(r)); }
+
+    /// One outcome drawn from `bits`; needs build().
     std::uint8_t draw(BitStream& bits) const {
         const std::uint64_t slice = bits.take(SLICE_BITS);
         if (answers_[slice] != MIXED) return static_cast<std::uint8_t>(answers_[slice]);
@@ -106,6 +115,11 @@ MeasurementSource measurement_source() {
             table.emplace(Sampler(std::move(*probabilities)));
         }
         if (!state->rng) state->rng = SeededRng::from_entropy();
+        if (!table->built() && outcomes.size() >= OutcomeTable::SLICES / 4) table->build();
+        if (!table->built()) {
+            for (std::uint8_t& outcome : outcomes) outcome = table->outcome(state->rng->next_f64());
+            return outcomes.size();
+        }
         BitStream bits(*state->rng);
         for (std::uint8_t& outcome : outcomes) outcome = table->draw(bits);
         return outcomes.size();
