@@ -12,7 +12,8 @@ namespace {
 /// Batches asked of the runner at a time.
 constexpr std::size_t OUTCOMES_PER_CALL = 4096;
 
-/// Runs the batches for `n` bits, full batches first, handing each outcome and its width to `emit`; stops at a failed batch.
+/// Runs the batches for `n` bits, full batches first, handing each outcome and its width to `emit`; stops at a failed
+/// batch.
 template <class Emit>
 void run_batches(std::uint64_t n, const BatchRunner& run, Emit&& emit) {
     std::array<std::uint8_t, OUTCOMES_PER_CALL> outcomes;

@@ -9,7 +9,8 @@
 
 namespace qelix::crypto {
 
-/// Fills `outcomes` with batches of `k` (1..8) equal-superposition qubits measured once (bit i = qubit i); returns how many it filled.
+/// Fills `outcomes` with batches of `k` (1..8) equal-superposition qubits measured once (bit i = qubit i); returns how
+/// many it filled.
 using BatchRunner = std::function<std::size_t(std::size_t k, std::span<std::uint8_t> outcomes)>;
 
 /// Largest batch a runner is asked for.
