@@ -25,7 +25,9 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 DEFAULT_HELPER = os.path.join(ROOT, "build", "peers", "bench", "peer_cases")
-PEERS = ("qiskit-aer", "qulacs")
+# Qulacs twice: as built, and after its light gate fusion (QuantumCircuitOptimizer.optimize_light,
+# not timed), which merges neighbouring gates into larger matrices; Aer fuses by default.
+PEERS = ("qiskit-aer", "qulacs", "qulacs-fused")
 CONTENDERS = ("qelix",) + PEERS
 
 
@@ -54,6 +56,20 @@ def rotation_layers(n, layers, seed):
     for layer in range(layers):
         for q in range(n):
             gates.append(("u3", (q,), tuple(rng.uniform(0, 2 * math.pi) for _ in range(3))))
+        for q in range(layer % 2, n - 1, 2):
+            gates.append(("cx", (q, q + 1), ()))
+    return gates
+
+
+def rotation_xyz_layers(n, layers, seed):
+    """`layers` times: rx, ry or rz (at random) on every qubit, then CNOTs on alternating neighbour pairs."""
+    import random
+
+    rng = random.Random(seed)
+    gates = []
+    for layer in range(layers):
+        for q in range(n):
+            gates.append((rng.choice(("rx", "ry", "rz")), (q,), (rng.uniform(0, 2 * math.pi),)))
         for q in range(layer % 2, n - 1, 2):
             gates.append(("cx", (q, q + 1), ()))
     return gates
@@ -203,6 +219,10 @@ def case_statevector(contender, n, gates, threads):
     from qulacs import QuantumState
 
     circuit = build_qulacs(n, gates)
+    if contender == "qulacs-fused":
+        from qulacs.circuit import QuantumCircuitOptimizer
+
+        QuantumCircuitOptimizer().optimize_light(circuit)
 
     def run():
         state = QuantumState(n)
@@ -403,14 +423,16 @@ def case_kernel(contender, n, label, threads):
 def benchmarks(quick):
     """(group, label, builder(contender, threads, helper) -> callable / helper spec / None, repeats)."""
     sv = (8, 10) if quick else (20, 24, 26)
-    reps = lambda n: 1 if quick else (3 if n >= 26 else 5)
+    # PEERS_REPEATS overrides the run count (a loaded machine cannot wait for five 24-qubit runs).
+    fixed = int(os.environ.get("PEERS_REPEATS", "0"))
+    reps = lambda n: fixed or (1 if quick else (3 if n >= 26 else 5))
     table = []
     for n in sv:
         table.append(("State vector", f"QFT, {n} qubits",
                       lambda c, t, h, n=n: case_statevector(c, n, qft_gates(n), t), reps(n)))
     for n in sv:
-        table.append(("State vector", f"random circuit, 20 layers, {n} qubits",
-                      lambda c, t, h, n=n: case_statevector(c, n, rotation_layers(n, 20, seed=n), t), reps(n)))
+        table.append(("State vector", f"random rx/ry/rz layers + CX, 20 layers, {n} qubits",
+                      lambda c, t, h, n=n: case_statevector(c, n, rotation_xyz_layers(n, 20, seed=n), t), reps(n)))
     n, shots = (8, 1000) if quick else (20, 1_000_000)
     table.append(("Sampling", f"GHZ {n} qubits, {shots:,} shots, counts",
                   lambda c, t, h, n=n, shots=shots: case_sampling(c, n, shots, t), 1 if quick else 5))
@@ -447,7 +469,7 @@ def check_agreement(n=8):
     import numpy as np
 
     prefix = [("h", (0,), ()), ("u3", (1,), (0.3, 0.2, 0.1))]
-    cases = {"QFT": prefix + qft_gates(n), "random circuit": rotation_layers(n, 20, seed=n)}
+    cases = {"QFT": prefix + qft_gates(n), "random layers": rotation_xyz_layers(n, 20, seed=n)}
     cases["noisy circuit's gates"] = random_gates(n, 100, seed=5)
     found = []
     for name, gates in cases.items():
@@ -478,6 +500,8 @@ def run_helper(helper, args, source, repeats):
 
 def worker(index, contender, threads, helper, quick):
     group, label, make, repeats = benchmarks(quick)[index]
+    if contender == "qulacs-fused" and group != "State vector":
+        return {"status": "n/a"}
     try:
         body = make(contender, threads, helper)
     except ImportError as e:
@@ -617,7 +641,8 @@ def render(args, rows, extra, load_before, load_after, elapsed, agreement, numpy
     lines.append("- Each cell: median wall time of the runs (count in the Runs column), each contender in its own "
                  "process, after one warm-up run where more than 3 runs are made (the 26-qubit cases take minutes). Ratio: qelix's median over the fastest peer's (below 1 means qelix "
                  "is faster). The qiskit-aer column is Qiskit itself for building and parsing; Qulacs has no "
-                 "matrix-product-state engine (n/a).")
+                 "matrix-product-state engine (n/a). Aer runs with its default gate fusion; qulacs-fused is "
+                 "Qulacs after its light gate fusion (not timed), measured on the state-vector circuits only.")
     lines.append(f"- Checked before timing: {agreement}.")
     lines.append("")
     head = "| Benchmark | Runs | " + " | ".join(args.contenders) + " | qelix / fastest peer |"

@@ -9,70 +9,53 @@ namespace qelix::crypto {
 
 namespace {
 
-constexpr std::size_t BATCH_QUBITS = MAX_BATCH_QUBITS;
+/// Batches asked of the runner at a time.
+constexpr std::size_t OUTCOMES_PER_CALL = 4096;
 
-/// Feeds one batch's key to `emit` bit by bit: '1' is 1, anything else 0, at most k bits.
+/// Runs the batches for `n` bits, full batches first, handing each outcome and its width to `emit`; stops at a failed
+/// batch.
 template <class Emit>
-std::size_t emit_key(const std::string& key, std::size_t k, Emit&& emit) {
-    std::size_t taken = std::min(k, key.size());
-    for (std::size_t i = 0; i < taken; ++i) emit(key[i] == '1' ? 1 : 0);
-    return taken;
-}
-
-/// Runs batches for `n` bits, handing every bit to `emit`; returns the number of bits made.
-template <class Emit>
-std::uint64_t run_batches(std::uint64_t n, const BatchRunner& run, Emit&& emit) {
-    std::uint64_t pos = 0;
-    while (pos < n) {
-        std::size_t k = static_cast<std::size_t>(std::min<std::uint64_t>(BATCH_QUBITS, n - pos));
-        std::optional<std::string> key = run(k);
-        if (!key) break;
-        std::size_t taken = emit_key(*key, k, emit);
-        pos += taken;
-        // A run that yields no bits would repeat forever; treat it as a failure.
-        if (taken == 0) break;
+void run_batches(std::uint64_t n, const BatchRunner& run, Emit&& emit) {
+    std::array<std::uint8_t, OUTCOMES_PER_CALL> outcomes;
+    for (std::uint64_t full = n / MAX_BATCH_QUBITS; full > 0;) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(full, OUTCOMES_PER_CALL));
+        const std::size_t got = std::min(run(MAX_BATCH_QUBITS, std::span(outcomes).first(want)), want);
+        for (std::size_t i = 0; i < got; ++i) emit(outcomes[i], MAX_BATCH_QUBITS);
+        if (got < want) return;
+        full -= got;
     }
-    return pos;
+    if (const std::size_t rest = n % MAX_BATCH_QUBITS; rest > 0 && run(rest, std::span(outcomes).first(1)) == 1)
+        emit(outcomes[0], rest);
 }
-
-/// Packs bits into a byte string as they arrive.
-class Packer {
-   public:
-    explicit Packer(Bytes& out) : out_(out) {}
-    void operator()(std::uint8_t bit) {
-        if (filled_ == 0) out_.push_back(0);
-        out_.back() |= static_cast<std::uint8_t>(bit << filled_);
-        filled_ = (filled_ + 1) % 8;
-    }
-
-   private:
-    Bytes& out_;
-    unsigned filled_ = 0;
-};
 
 }  // namespace
 
 std::vector<std::uint8_t> generate_bits(std::uint64_t n, const BatchRunner& run) {
     std::vector<std::uint8_t> bits;
     bits.reserve(n);
-    run_batches(n, run, [&](std::uint8_t bit) { bits.push_back(bit); });
+    run_batches(n, run, [&](std::uint8_t outcome, std::size_t k) {
+        for (std::size_t i = 0; i < k; ++i) bits.push_back(outcome >> i & 1);
+    });
     return bits;
 }
 
 Bytes pack_bits(std::span<const std::uint8_t> bits) {
-    Bytes out;
-    out.reserve((bits.size() + 7) / 8);
-    Packer pack(out);
-    for (std::uint8_t bit : bits) pack(bit);
+    Bytes out((bits.size() + 7) / 8);
+    for (std::size_t i = 0; i < bits.size(); ++i) out[i / 8] |= static_cast<std::uint8_t>((bits[i] & 1) << (i % 8));
     return out;
 }
 
 Bytes generate_bytes(std::uint64_t n, const BatchRunner& run) {
-    if (n > UINT64_MAX / 8) throw InternalFault("random byte count overflows the bit count");
-    // Packed as generated: the 8·n bits are never held one per byte.
-    Bytes out;
-    out.reserve(n);
-    run_batches(8 * n, run, Packer(out));
+    // A full batch's outcome, bit i for its i-th qubit, is the packed byte of its 8 bits.
+    Bytes out(n);
+    std::size_t filled = 0;
+    while (filled < out.size()) {
+        const std::size_t want = std::min(out.size() - filled, OUTCOMES_PER_CALL);
+        const std::size_t got = std::min(run(MAX_BATCH_QUBITS, std::span(out).subspan(filled, want)), want);
+        filled += got;
+        if (got < want) break;
+    }
+    out.resize(filled);
     return out;
 }
 

@@ -2,17 +2,16 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <span>
-#include <string>
 #include <vector>
 
 #include "crypto/bytes.h"
 
 namespace qelix::crypto {
 
-/// One batch: `k` (1..8) equal-superposition qubits measured once, as '0'/'1' per qubit (qubit 0 first), or nothing.
-using BatchRunner = std::function<std::optional<std::string>(std::size_t k)>;
+/// Fills `outcomes` with batches of `k` (1..8) equal-superposition qubits measured once (bit i = qubit i); returns how
+/// many it filled.
+using BatchRunner = std::function<std::size_t(std::size_t k, std::span<std::uint8_t> outcomes)>;
 
 /// Largest batch a runner is asked for.
 inline constexpr std::size_t MAX_BATCH_QUBITS = 8;

@@ -95,7 +95,7 @@ WORKLOADS = {
     "random_walk": lambda: plain(lambda: qelix.random_walk(4 * 10**6)),
     "qaoa_maxcut": lambda: plain(lambda: qelix.qaoa_maxcut(
         edges=[(i, (i * 5 + 3) % 12) for i in range(12)], num_vertices=12, p=60, max_iterations=10**6)),
-    "random_bytes": lambda: plain(lambda: qelix.crypto.random_bytes(1 << 22)),
+    "random_bytes": lambda: plain(lambda: qelix.crypto.random_bytes(1 << 28)),
     "parse_qasm": parse,
 }
 

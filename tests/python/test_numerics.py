@@ -47,6 +47,18 @@ def test_serial_and_parallel_runs_agree_bit_for_bit():
     assert noisy_serial.run(m, 5).counts == noisy_parallel.run(m, 5).counts
 
 
+def test_runs_on_the_pool_agree_bit_for_bit_with_serial_runs():
+    # 20 qubits: large enough for the worker pool and for cache-sized runs that relabel high
+    # qubits; the noisy route runs the same gates (and its Pauli errors) through the pool.
+    c = layered(20)
+    serial, parallel = qelix.Simulator(seed=3, parallel=False), qelix.Simulator(seed=3, parallel=True)
+    assert serial.statevector_array(c).tobytes() == parallel.statevector_array(c).tobytes()
+    noise = qelix.NoiseModel.ibm()
+    m = measured(layered(20))
+    assert (qelix.Simulator(seed=5, noise=noise, parallel=False).run(m, 2).counts
+            == qelix.Simulator(seed=5, noise=noise, parallel=True).run(m, 2).counts)
+
+
 SNIPPET = """
 import qelix, sys
 sys.path.insert(0, {here!r})

@@ -48,3 +48,14 @@ TEST(ChaCha, PublishedVectors) {
         (ChaChaBlock{0xe4e7f110, 0x15593bd1, 0x1fdd0f50, 0xc47120a3, 0xc7f4d1c7, 0x0368c033, 0x9aaa2204, 0x4e6cd4c3,
                      0x466482d2, 0x09aa9f07, 0x05d7c214, 0xa2028bd9, 0xd19c12b5, 0xb94e16de, 0xe883d0cb, 0x4e3c50a2}));
 }
+
+TEST(ChaCha, BlocksSideBySideMatchOneAtATime) {
+    const ChaChaKey key{1, 22, 333, 4444, 55555, 666666, 7777777, 0xdeadbeef};
+    // Counters that carry into the high word between lanes.
+    for (std::uint64_t counter : {std::uint64_t{0}, std::uint64_t{0xfffffffe}, ~std::uint64_t{0} - 5})
+        for (int rounds : {8, 12, 20}) {
+            const std::array<ChaChaBlock, CHACHA_LANES> blocks = chacha_blocks(key, counter, rounds);
+            for (std::uint64_t lane = 0; lane < CHACHA_LANES; ++lane)
+                EXPECT_EQ(blocks[lane], chacha_block(key, counter + lane, 0, 0, rounds)) << counter << " " << lane;
+        }
+}

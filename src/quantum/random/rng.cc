@@ -44,11 +44,10 @@ SeededRng SeededRng::from_entropy() {
 }
 
 void SeededRng::refill() {
-    for (std::size_t b = 0; b < 4; ++b) {
-        ChaChaBlock block = chacha_block(key_, counter_ + b, 0, 0, ROUNDS);
-        std::memcpy(buffer_.data() + 16 * b, block.data(), sizeof block);
-    }
-    counter_ += 4;
+    const std::array<ChaChaBlock, CHACHA_LANES> blocks = chacha_blocks(key_, counter_, ROUNDS);
+    static_assert(sizeof blocks == sizeof buffer_);
+    std::memcpy(buffer_.data(), blocks.data(), sizeof blocks);
+    counter_ += CHACHA_LANES;
 }
 
 std::uint32_t SeededRng::next_u32() {

@@ -7,13 +7,13 @@
 namespace qelix {
 
 /// The one random generator of every simulation and algorithm: ChaCha with 12 rounds
-/// used as a keystream, four blocks buffered at a time. Seeded runs repeat bit for bit.
+/// used as a keystream, CHACHA_LANES blocks buffered at a time. Seeded runs repeat bit for bit.
 class SeededRng {
    public:
     /// Rounds of the block function.
     static constexpr int ROUNDS = 12;
-    /// Words held by the buffer (four blocks).
-    static constexpr std::size_t BUFFER_WORDS = 64;
+    /// Words held by the buffer (CHACHA_LANES blocks, computed together).
+    static constexpr std::size_t BUFFER_WORDS = 16 * CHACHA_LANES;
 
     /// A generator whose key is expanded from a 64-bit seed.
     static SeededRng from_seed_u64(std::uint64_t seed);

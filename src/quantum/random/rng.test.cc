@@ -14,9 +14,9 @@ const ChaChaKey ZERO_KEY{};
 
 }  // namespace
 
-TEST(SeededRng, BufferHoldsFourConsecutiveBlocksThenAdvancesByFour) {
+TEST(SeededRng, BufferHoldsConsecutiveBlocksThenAdvancesPastThem) {
     SeededRng rng(ZERO_KEY);
-    for (std::uint64_t counter = 0; counter < 8; ++counter) {
+    for (std::uint64_t counter = 0; counter < 2 * CHACHA_LANES + 1; ++counter) {
         ChaChaBlock expected = chacha_block(ZERO_KEY, counter, 0, 0, 12);
         for (std::uint32_t word : expected) ASSERT_EQ(rng.next_u32(), word) << "block " << counter;
     }
@@ -24,22 +24,23 @@ TEST(SeededRng, BufferHoldsFourConsecutiveBlocksThenAdvancesByFour) {
 
 TEST(SeededRng, NextU64PairsWordsLowFirstAndStraddlesARefill) {
     ChaChaBlock b0 = chacha_block(ZERO_KEY, 0, 0, 0, 12);
-    ChaChaBlock b3 = chacha_block(ZERO_KEY, 3, 0, 0, 12);
-    ChaChaBlock b4 = chacha_block(ZERO_KEY, 4, 0, 0, 12);
+    // The last block of the first buffer and the first of the second.
+    ChaChaBlock last = chacha_block(ZERO_KEY, CHACHA_LANES - 1, 0, 0, 12);
+    ChaChaBlock next = chacha_block(ZERO_KEY, CHACHA_LANES, 0, 0, 12);
 
     SeededRng fresh(ZERO_KEY);
     EXPECT_EQ(fresh.next_u64(), std::uint64_t{b0[1]} << 32 | b0[0]);
     EXPECT_EQ(fresh.next_u32(), b0[2]);
 
     SeededRng straddle(ZERO_KEY);
-    for (int i = 0; i < 63; ++i) straddle.next_u32();
-    EXPECT_EQ(straddle.next_u64(), std::uint64_t{b4[0]} << 32 | b3[15]);
-    EXPECT_EQ(straddle.next_u32(), b4[1]);
+    for (std::size_t i = 0; i + 1 < SeededRng::BUFFER_WORDS; ++i) straddle.next_u32();
+    EXPECT_EQ(straddle.next_u64(), std::uint64_t{next[0]} << 32 | last[15]);
+    EXPECT_EQ(straddle.next_u32(), next[1]);
 
     SeededRng empty(ZERO_KEY);
-    for (int i = 0; i < 64; ++i) empty.next_u32();
-    EXPECT_EQ(empty.next_u64(), std::uint64_t{b4[1]} << 32 | b4[0]);
-    EXPECT_EQ(empty.next_u32(), b4[2]);
+    for (std::size_t i = 0; i < SeededRng::BUFFER_WORDS; ++i) empty.next_u32();
+    EXPECT_EQ(empty.next_u64(), std::uint64_t{next[1]} << 32 | next[0]);
+    EXPECT_EQ(empty.next_u32(), next[2]);
 }
 
 TEST(SeededRng, SeedExpansionIsDeterministicAndNeverTheZeroKey) {

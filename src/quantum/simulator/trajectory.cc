@@ -2,6 +2,7 @@
 
 #include "core/interrupt.h"
 #include "quantum/statevector/damping.h"
+#include "quantum/statevector/gate_run.h"
 #include "quantum/statevector/memory.h"
 #include "core/propagate.h"
 
@@ -64,27 +65,27 @@ bool condition_holds(const std::optional<Condition>& condition, const std::vecto
 }
 
 /// Applies a gate, then (with a model) its noise to each operand in order.
-Status gate_with_noise(StateBuffer& state, const Gate& gate, std::span<const std::size_t> targets, SeededRng& rng,
-                       bool parallel, const NoiseModel* model) {
-    state.apply_gate(gate, targets, parallel);
+Status gate_with_noise(GateRun& run, const Gate& gate, std::span<const std::size_t> targets, SeededRng& rng,
+                       const NoiseModel* model) {
+    run.apply(gate, targets);
     if (model == nullptr) return {};
     const auto& channels = gate.num_qubits == 1 ? model->single_qubit_channels : model->two_qubit_channels;
-    for (std::size_t qubit : targets) QELIX_TRY(apply_channels(state, qubit, channels, rng, parallel));
+    for (std::size_t qubit : targets) QELIX_TRY(apply_channels(run, qubit, channels, rng));
     return {};
 }
 
 /// One instruction of a shot: classical bits are read and written in `register_bits`.
-Status run_instruction(const Instruction& instruction, StateBuffer& state, std::vector<std::uint8_t>& register_bits,
-                       SeededRng& rng, bool parallel, const NoiseModel* model) {
+Status run_instruction(const Instruction& instruction, GateRun& run, std::vector<std::uint8_t>& register_bits,
+                       SeededRng& rng, const NoiseModel* model) {
     if (const auto* op = std::get_if<GateOp>(&instruction))
-        return gate_with_noise(state, op->gate, op->targets, rng, parallel, model);
+        return gate_with_noise(run, op->gate, op->targets, rng, model);
     if (const auto* op = std::get_if<ConditionalOp>(&instruction)) {
         if (!condition_holds(op->classical_bits, op->value, register_bits)) return {};
-        return gate_with_noise(state, op->gate, op->targets, rng, parallel, model);
+        return gate_with_noise(run, op->gate, op->targets, rng, model);
     }
     if (const auto* op = std::get_if<MeasureOp>(&instruction)) {
         if (!condition_holds(op->condition, register_bits)) return {};
-        auto bit = state.measure_qubit(op->qubit, rng);
+        auto bit = run.flushed().measure_qubit(op->qubit, rng);
         QELIX_TRY(bit);
         unsigned recorded = model ? apply_readout_channels(*bit, model->measurement_channels, rng) : *bit;
         register_bits[op->classical_bit] = static_cast<std::uint8_t>(recorded);
@@ -92,36 +93,47 @@ Status run_instruction(const Instruction& instruction, StateBuffer& state, std::
     }
     if (const auto* op = std::get_if<ResetOp>(&instruction)) {
         if (!condition_holds(op->condition, register_bits)) return {};
-        auto bit = state.measure_qubit(op->qubit, rng);
+        auto bit = run.flushed().measure_qubit(op->qubit, rng);
         QELIX_TRY(bit);
-        if (*bit) state.apply_one_qubit(op->qubit, pauli(0), parallel);
+        const std::size_t target[1] = {op->qubit};
+        if (*bit) run.apply(pauli(0), target);
         return {};
     }
     if (model)
         for (std::size_t qubit : std::get<BarrierOp>(instruction).qubits)
-            if (auto ok = apply_channels(state, qubit, model->idle_channels, rng, parallel); !ok) return ok;
+            QELIX_TRY(apply_channels(run, qubit, model->idle_channels, rng));
+    return {};
+}
+
+/// One shot on `run`'s state, polling for an interrupt after each instruction (worth `work`).
+Status shot_on(GateRun& run, std::span<const Instruction> instructions, std::vector<std::uint8_t>& register_bits,
+               SeededRng& rng, const NoiseModel* model, std::int64_t work) {
+    for (const Instruction& instruction : instructions) {
+        QELIX_TRY(run_instruction(instruction, run, register_bits, rng, model));
+        if (interrupted(work)) return std::unexpected(QuantumError::interrupted());
+    }
     return {};
 }
 
 }  // namespace
 
-Status apply_channels(StateBuffer& state, std::size_t qubit, std::span<const NoiseChannel> channels, SeededRng& rng,
-                      bool parallel) {
+Status apply_channels(GateRun& run, std::size_t qubit, std::span<const NoiseChannel> channels, SeededRng& rng) {
+    const std::size_t target[1] = {qubit};
     for (const NoiseChannel& channel : channels) {
         const double p = effective_probability(channel.probability);
         switch (channel.kind) {
             case ChannelKind::Depolarizing:
-                if (p > rng.next_f64()) state.apply_one_qubit(qubit, pauli(draw_pauli(rng)), parallel);
+                if (p > rng.next_f64()) run.apply(pauli(draw_pauli(rng)), target);
                 break;
-            case ChannelKind::AmplitudeDamping: QELIX_TRY(amplitude_damping(state, qubit, p, rng)); break;
+            case ChannelKind::AmplitudeDamping: QELIX_TRY(amplitude_damping(run.flushed(), qubit, p, rng)); break;
             case ChannelKind::PhaseDamping:
-                if (std::min(0.5, p * 0.5) > rng.next_f64()) state.apply_one_qubit(qubit, pauli(2), parallel);
+                if (std::min(0.5, p * 0.5) > rng.next_f64()) run.apply(pauli(2), target);
                 break;
             case ChannelKind::BitFlip:
-                if (p > rng.next_f64()) state.apply_one_qubit(qubit, pauli(0), parallel);
+                if (p > rng.next_f64()) run.apply(pauli(0), target);
                 break;
             case ChannelKind::PhaseFlip:
-                if (p > rng.next_f64()) state.apply_one_qubit(qubit, pauli(2), parallel);
+                if (p > rng.next_f64()) run.apply(pauli(2), target);
                 break;
             case ChannelKind::ReadoutError: break;
         }
@@ -150,12 +162,10 @@ unsigned apply_readout_channels(unsigned bit, std::span<const NoiseChannel> chan
 
 Status run_shot(StateBuffer& state, std::span<const Instruction> instructions, std::vector<std::uint8_t>& register_bits,
                 SeededRng& rng, bool parallel, const NoiseModel* model) {
+    GateRun run(state, parallel);
     // Every instruction (gate, channels, measurement) is a pass or two over the state.
-    const auto work = static_cast<std::int64_t>(state.size()) + 64;
-    for (const Instruction& instruction : instructions) {
-        QELIX_TRY(run_instruction(instruction, state, register_bits, rng, parallel, model));
-        if (interrupted(work)) return std::unexpected(QuantumError::interrupted());
-    }
+    QELIX_TRY(shot_on(run, instructions, register_bits, rng, model, static_cast<std::int64_t>(state.size()) + 64));
+    run.flush();
     return {};
 }
 
@@ -166,6 +176,7 @@ Result<QuantumResult> run_trajectories(const Circuit& circuit, std::uint32_t sho
     // One buffer serves every shot, reset to |0...0> in between: the same values as a
     // fresh buffer per shot without an allocation per shot.
     StateBuffer state = std::move(*allocated);
+    GateRun run(state, parallel);
     const std::size_t num_bits = circuit.num_classical_bits();
     std::vector<std::uint8_t> register_bits(num_bits);
     std::string key(num_bits, '0');
@@ -173,9 +184,9 @@ Result<QuantumResult> run_trajectories(const Circuit& circuit, std::uint32_t sho
     // Every instruction (gate, channels, measurement) is a pass or two over the state.
     const auto work = static_cast<std::int64_t>(state.size()) + 64;
     for (std::uint32_t shot = 0; shot < shots; ++shot) {
-        if (shot > 0) state.reset();
+        if (shot > 0) run.flushed().reset();
         std::fill(register_bits.begin(), register_bits.end(), 0);
-        QELIX_TRY(run_shot(state, circuit.instructions(), register_bits, rng, parallel, model));
+        QELIX_TRY(shot_on(run, circuit.instructions(), register_bits, rng, model, work));
         for (std::size_t i = 0; i < num_bits; ++i) key[i] = register_bits[i] ? '1' : '0';
         auto [entry, fresh] = result.counts.try_emplace(key, 0);
         ++entry->second;

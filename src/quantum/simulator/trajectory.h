@@ -8,14 +8,15 @@
 #include "quantum/simulator/noise.h"
 #include "quantum/simulator/result.h"
 #include "quantum/random/rng.h"
+#include "quantum/statevector/gate_run.h"
 #include "quantum/statevector/statevector.h"
 
 namespace qelix {
 
 /// Applies each channel of `channels`, in order, to `qubit` after a gate or at a
-/// barrier, drawing from `rng` as each channel kind prescribes.
-Status apply_channels(StateBuffer& state, std::size_t qubit, std::span<const NoiseChannel> channels, SeededRng& rng,
-                      bool parallel);
+/// barrier, drawing from `rng` as each channel kind prescribes. Pauli errors join the
+/// run's queue like gates; a channel that reads the state applies the queue first.
+Status apply_channels(GateRun& run, std::size_t qubit, std::span<const NoiseChannel> channels, SeededRng& rng);
 
 /// Applies the measurement channels to a recorded bit; the state is not touched.
 unsigned apply_readout_channels(unsigned bit, std::span<const NoiseChannel> channels, SeededRng& rng);

@@ -8,6 +8,14 @@ using namespace qelix;
 
 namespace {
 
+/// apply_channels through a run of the state's own, applied at the end.
+Status channels_on(StateBuffer& state, std::size_t qubit, std::span<const NoiseChannel> channels, SeededRng& rng) {
+    GateRun run(state, false);
+    Status ok = apply_channels(run, qubit, channels, rng);
+    run.flush();
+    return ok;
+}
+
 NoiseModel measurement_only(NoiseChannel channel) {
     NoiseModel m;
     m.measurement_channels = {channel};
@@ -101,7 +109,7 @@ TEST(Trajectory, EveryChannelDrawsAsPrescribedEvenAtZero) {
         StateBuffer state = StateBuffer::allocate(2).value();
         SeededRng a = SeededRng::from_seed_u64(8), b = SeededRng::from_seed_u64(8);
         std::vector<NoiseChannel> channels{{k.kind, 0.0}};
-        ASSERT_TRUE(apply_channels(state, 1, channels, a, false).has_value());
+        ASSERT_TRUE(channels_on(state, 1, channels, a).has_value());
         for (int i = 0; i < k.f64_draws; ++i) b.next_f64();
         EXPECT_TRUE(in_step(a, b)) << static_cast<int>(k.kind);
         EXPECT_EQ(state.amplitudes()[0], Complex(1, 0));
@@ -111,7 +119,7 @@ TEST(Trajectory, EveryChannelDrawsAsPrescribedEvenAtZero) {
 TEST(Trajectory, CertainChannelsApplyTheirOperators) {
     auto single = [](ChannelKind kind, double p, std::size_t qubit, StateBuffer& state, SeededRng& rng) {
         std::vector<NoiseChannel> channels{{kind, p}};
-        return apply_channels(state, qubit, channels, rng, false);
+        return channels_on(state, qubit, channels, rng);
     };
     SeededRng rng = SeededRng::from_seed_u64(6);
     StateBuffer state = StateBuffer::allocate(2).value();
@@ -166,7 +174,7 @@ TEST(Trajectory, AmplitudeDampingJumps) {
         s.apply_one_qubit(0, gates::h(), false);
         s.apply_one_qubit(1, gates::ry(1.0), false);
         std::vector<NoiseChannel> channels{{ChannelKind::AmplitudeDamping, 0.4}};
-        ASSERT_TRUE(apply_channels(s, 1, channels, rng, false));
+        ASSERT_TRUE(channels_on(s, 1, channels, rng));
         double total = 0;
         for (double p : s.probabilities()) total += p;
         ASSERT_NEAR(total, 1.0, 1e-12);
@@ -182,7 +190,7 @@ TEST(Trajectory, DampingFollowsTheLiteralFormulaBitForBit) {
             const double gamma = 0.45;
             SeededRng rng = SeededRng::from_seed_u64(seed), twin = SeededRng::from_seed_u64(seed);
             std::vector<NoiseChannel> channels{{ChannelKind::AmplitudeDamping, gamma}};
-            ASSERT_TRUE(apply_channels(s, qubit, channels, rng, false));
+            ASSERT_TRUE(channels_on(s, qubit, channels, rng));
 
             const std::size_t mask = std::size_t{1} << qubit;
             double p1 = 0;
@@ -223,7 +231,7 @@ TEST(Trajectory, NaNProbabilitiesNeverFireOrSpoilTheState) {
         StateBuffer s = StateBuffer::allocate(1).value();
         s.apply_one_qubit(0, gates::h(), false);
         SeededRng rng = SeededRng::from_seed_u64(1);
-        ASSERT_TRUE(apply_channels(s, 0, m.single_qubit_channels, rng, false));
+        ASSERT_TRUE(channels_on(s, 0, m.single_qubit_channels, rng));
         for (Complex a : s.amplitudes()) EXPECT_EQ(a.real(), FRAC_1_SQRT_2);
     }
 }

@@ -77,6 +77,13 @@ bool monomial_of(const double* re, const double* im, Monomial<DIM>& out) {
     return true;
 }
 
+/// Whether the monomial shortcut leaves some row unstored (a unit entry on the diagonal, as
+/// in Z, S, T, CNOT, CZ, SWAP): otherwise its checks cost more than the dense arithmetic.
+template <int DIM>
+bool saves_stores(const Monomial<DIM>& mono) {
+    return mono.changed != (1u << DIM) - 1;
+}
+
 /// Splits the groups [begin, end) into runs that stay within one span of 2^low groups,
 /// whose base indices base(g) are therefore consecutive, and calls body(base, run).
 template <class Base, class Body>
@@ -370,7 +377,7 @@ QELIX_AVX void one_qubit_avx(double* d, std::size_t target, const Matrix2& m, bo
     entries4<2>(m.re, m.im, e);
     Monomial<2> mono;
     const std::size_t stride = std::size_t{1} << target;
-    if (allow_monomial && monomial_of<2>(m.re, m.im, mono)) {
+    if (allow_monomial && monomial_of<2>(m.re, m.im, mono) && saves_stores(mono)) {
         const Entry4 entry[2] = {e[mono.column[0]], e[2 + mono.column[1]]};
         for (std::size_t g = begin; g < end;) {
             const std::size_t run = std::min(end - g, stride - (g & (stride - 1))), i = insert_zero(g, target);
@@ -392,7 +399,7 @@ QELIX_AVX void one_qubit_pairs_avx(double* x, double* y, std::size_t count, cons
     Entry4 e[4];
     entries4<2>(m.re, m.im, e);
     Monomial<2> mono;
-    if (allow_monomial && monomial_of<2>(m.re, m.im, mono)) {
+    if (allow_monomial && monomial_of<2>(m.re, m.im, mono) && saves_stores(mono)) {
         const Entry4 entry[2] = {e[mono.column[0]], e[2 + mono.column[1]]};
         monomial_pairs_avx(mono, entry, e, m, x, y, count);
     } else {
@@ -478,6 +485,14 @@ KernelPath best_kernel_path() {
 #endif
 }
 
+KernelPath kernel_path_for(std::size_t amplitudes) {
+    return amplitudes >= MONOMIAL_MIN_AMPLITUDES ? best_kernel_path() : cached_kernel_path();
+}
+
+KernelPath cached_kernel_path() {
+    return best_kernel_path() == KernelPath::Avx ? KernelPath::AvxDense : best_kernel_path();
+}
+
 Matrix2 matrix2_of(const Gate& gate) {
     if (gate.num_qubits != 1 || gate.matrix.size() != 4)
         throw InternalFault("one-qubit kernel given gate '" + gate.name + "'");
@@ -528,7 +543,7 @@ void apply_two_qubit_kernel(Complex* amps, std::size_t a, std::size_t b, const M
     if (!simd::X86 || path == KernelPath::Scalar) return scalar_two_qubit(as_doubles(amps), a, b, m, begin, end);
 #if QELIX_X86
     Monomial<4> mono;
-    if (path == KernelPath::Avx && monomial_of<4>(m.re, m.im, mono)) {
+    if (path == KernelPath::Avx && monomial_of<4>(m.re, m.im, mono) && saves_stores(mono)) {
         if (a > 0 && b > 0)
             two_qubit_monomial_avx(as_doubles(amps), a, b, m, mono, begin, end);
         else

@@ -24,6 +24,17 @@ struct Matrix4 {
     double im[16];
 };
 
+/// A one- or two-qubit gate as the kernels see it: its qubits and its matrix.
+struct KernelGate {
+    /// 1 or 2.
+    std::size_t width;
+    /// targets[0] only for width 1; for width 2 the first target is the high local bit.
+    std::size_t targets[2];
+    /// The matrix of its width (the other is unused).
+    Matrix2 m2;
+    Matrix4 m4;
+};
+
 /// The matrix of a one-qubit gate; a gate of another width is a fault.
 Matrix2 matrix2_of(const Gate& gate);
 /// The matrix of a two-qubit gate; a gate of another width is a fault.
@@ -51,6 +62,14 @@ enum class KernelPath {
 };
 /// The fastest path this processor runs (Scalar on builds without the x86 paths).
 KernelPath best_kernel_path();
+/// The fastest path for amplitudes already in cache: the dense arithmetic, as there the
+/// checks of the monomial shortcuts cost more than the stores they save.
+KernelPath cached_kernel_path();
+/// States from this size (64 MiB) on are bound by memory traffic on the machines we
+/// measured, where the monomial shortcuts pay for their checks by storing less.
+inline constexpr std::size_t MONOMIAL_MIN_AMPLITUDES = std::size_t{1} << 22;
+/// The fastest path for one pass over a state of `amplitudes` amplitudes.
+KernelPath kernel_path_for(std::size_t amplitudes);
 
 /// Applies `m` to the pairs (i, i + 2^target) numbered [begin, end) in index order.
 /// `amps` must be 16-byte aligned.

@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "core/interrupt.h"
+#include "quantum/statevector/gate_run.h"
 #include "quantum/statevector/kernels.h"
 #include "quantum/statevector/memory.h"
 #include "quantum/statevector/parallel.h"
@@ -152,56 +153,77 @@ void StateBuffer::check_qubit(std::size_t qubit) const {
                             "-qubit state");
 }
 
-void StateBuffer::apply_one_qubit(std::size_t qubit, const Gate& gate, bool parallel) {
-    check_qubit(qubit);
-    const Matrix2 m = matrix2_of(gate);
-    Complex* amps = data_.get();
-    std::size_t target[1] = {qubit};
-    if (has_far_target(target)) {
-        apply_half_staged(amps, num_qubits_, qubit, m, parallel);
-        return;
-    }
-    parallel_for(size() / 2, parallel,
-                 [&](std::size_t begin, std::size_t end) { apply_one_qubit_kernel(amps, qubit, m, begin, end); });
-}
-
-void StateBuffer::apply_gate(const Gate& gate, std::span<const std::size_t> targets, bool parallel) {
+KernelGate StateBuffer::kernel_gate(const Gate& gate, std::span<const std::size_t> targets) const {
     if (targets.size() != gate.num_qubits)
         throw InternalFault("gate '" + gate.name + "' given " + std::to_string(targets.size()) + " targets");
+    if (gate.num_qubits != 1 && gate.num_qubits != 2)
+        throw InternalFault("gate '" + gate.name + "' has an unsupported width");
+    KernelGate out{.width = gate.num_qubits, .targets = {targets[0], 0}, .m2 = {}, .m4 = {}};
+    check_qubit(targets[0]);
     if (gate.num_qubits == 1) {
-        apply_one_qubit(targets[0], gate, parallel);
+        out.m2 = matrix2_of(gate);
+        return out;
+    }
+    check_qubit(targets[1]);
+    if (targets[0] == targets[1]) throw InternalFault("two-qubit gate '" + gate.name + "' given one qubit twice");
+    out.targets[1] = targets[1];
+    out.m4 = matrix4_of(gate);
+    return out;
+}
+
+void StateBuffer::apply(const KernelGate& gate, bool parallel) {
+    Complex* amps = data_.get();
+    const std::span<const std::size_t> targets(gate.targets, gate.width);
+    parallel = parallel && worth_parallel(size());
+    const KernelPath path = kernel_path_for(size());
+    if (gate.width == 1) {
+        const std::size_t qubit = gate.targets[0];
+        if (has_far_target(targets)) {
+            apply_half_staged(amps, num_qubits_, qubit, gate.m2, parallel);
+            return;
+        }
+        parallel_for(size() / 2, parallel, [&](std::size_t begin, std::size_t end) {
+            apply_one_qubit_kernel(amps, qubit, gate.m2, begin, end, path);
+        });
         return;
     }
-    if (gate.num_qubits != 2) throw InternalFault("gate '" + gate.name + "' has an unsupported width");
-    const std::size_t a = targets[0], b = targets[1];
-    check_qubit(a);
-    check_qubit(b);
-    if (a == b) throw InternalFault("two-qubit gate '" + gate.name + "' given one qubit twice");
-    const Matrix4 m = matrix4_of(gate);
-    Complex* amps = data_.get();
+    const std::size_t a = gate.targets[0], b = gate.targets[1];
     if (has_far_target(targets)) {
         apply_gathered(amps, num_qubits_, targets, parallel,
                        [&](Complex* local, const std::size_t* t, std::size_t size) {
-                           apply_two_qubit_kernel(local, t[0], t[1], m, 0, size / 4);
+                           apply_two_qubit_kernel(local, t[0], t[1], gate.m4, 0, size / 4);
                        });
         return;
     }
-    parallel_for(size() / 4, parallel,
-                 [&](std::size_t begin, std::size_t end) { apply_two_qubit_kernel(amps, a, b, m, begin, end); });
+    parallel_for(size() / 4, parallel, [&](std::size_t begin, std::size_t end) {
+        apply_two_qubit_kernel(amps, a, b, gate.m4, begin, end, path);
+    });
+}
+
+void StateBuffer::apply_gate(const Gate& gate, std::span<const std::size_t> targets, bool parallel) {
+    apply(kernel_gate(gate, targets), parallel);
+}
+
+void StateBuffer::apply_one_qubit(std::size_t qubit, const Gate& gate, bool parallel) {
+    const std::size_t target[1] = {qubit};
+    if (gate.num_qubits != 1) throw InternalFault("one-qubit kernel given gate '" + gate.name + "'");
+    apply_gate(gate, target, parallel);
 }
 
 Status StateBuffer::apply_circuit(const Circuit& circuit, bool parallel) {
     if (circuit.num_qubits() != num_qubits_) throw InternalFault("circuit and state differ in width");
     const auto work = static_cast<std::int64_t>(size());
+    GateRun run(*this, parallel);
     for (const Instruction& instruction : circuit.instructions()) {
         if (const auto* op = std::get_if<GateOp>(&instruction))
-            apply_gate(op->gate, op->targets, parallel);
+            run.apply(op->gate, op->targets);
         else if (std::holds_alternative<ConditionalOp>(instruction))
             throw InternalFault("conditional gate reached the noiseless state-vector pass");
         else if (std::holds_alternative<ResetOp>(instruction))
             throw InternalFault("reset reached the noiseless state-vector pass");
         if (interrupted(work)) return std::unexpected(QuantumError::interrupted());
     }
+    run.flush();
     return {};
 }
 

@@ -8,6 +8,7 @@
 
 #include "quantum/circuit/circuit.h"
 #include "quantum/random/rng.h"
+#include "quantum/statevector/kernels.h"
 
 namespace qelix {
 
@@ -41,14 +42,20 @@ class StateBuffer {
     /// Returns to |0...0> without reallocating.
     void reset();
 
-    /// Applies a one- or two-qubit gate to `targets`; a mismatched width, a target out of
-    /// range or a repeated target is a fault. Parallel runs give bitwise the same amplitudes.
+    /// The kernels' view of `gate` on `targets`; a mismatched width, a target out of range or
+    /// a repeated target is a fault.
+    KernelGate kernel_gate(const Gate& gate, std::span<const std::size_t> targets) const;
+    /// Applies one gate in one streaming pass over the buffer. Parallel runs give bitwise the
+    /// same amplitudes.
+    void apply(const KernelGate& gate, bool parallel);
+    /// Applies a one- or two-qubit gate to `targets` (faults as kernel_gate).
     void apply_gate(const Gate& gate, std::span<const std::size_t> targets, bool parallel);
     /// Applies a one-qubit gate to `qubit`.
     void apply_one_qubit(std::size_t qubit, const Gate& gate, bool parallel);
-    /// Applies every Gate instruction in order; measurements and barriers are skipped.
-    /// Conditionals are a fault: circuits that need them run shot by shot. Polls for an
-    /// interrupt between gates (Interrupted, the state half done).
+    /// Applies every Gate instruction in order, in cache-sized runs (see GateRun), bit for
+    /// bit as gate by gate; measurements and barriers are skipped. Conditionals are a fault:
+    /// circuits that need them run shot by shot. Polls for an interrupt between gates
+    /// (Interrupted, the state half done).
     Status apply_circuit(const Circuit& circuit, bool parallel);
 
     /// Sum of |amp|^2 over the indices with bit `qubit` set, in ascending index order.
