@@ -6,6 +6,7 @@
 #include "python/errors.h"
 #include "python/method.h"
 #include "quantum/circuit/draw.h"
+#include "quantum/circuit/svg.h"
 #include "quantum/qasm/serializer.h"
 
 namespace qelix::py {
@@ -184,6 +185,17 @@ PyObject* draw_text(PyObject* self, PyObject*) noexcept {
     return query(self, [](const Circuit& c) { return text(draw(c)); });
 }
 
+PyObject* svg_text(PyObject* self, PyObject*) noexcept {
+    return query(self, [](const Circuit& c) { return text(draw_svg(c)); });
+}
+
+/// Columns a notebook shows of a long circuit before an ellipsis; draw_svg() draws them all.
+constexpr std::size_t NOTEBOOK_COLUMNS = 300;
+
+PyObject* repr_svg(PyObject* self, PyObject*) noexcept {
+    return query(self, [](const Circuit& c) { return text(draw_svg(c, NOTEBOOK_COLUMNS)); });
+}
+
 PyObject* qasm_text(PyObject* self, PyObject*) noexcept {
     return query(self, [](const Circuit& c) { return text(to_qasm(c)); });
 }
@@ -272,6 +284,12 @@ PyMethodDef METHODS[] = {
     method_def("compose", compose,
                "compose($self, other, qubit_mapping)\n--\n\nCompose another circuit onto a mapped set of qubits."),
     method_def("draw", draw_text, "draw($self)\n--\n\nReturn the ASCII circuit diagram."),
+    method_def("draw_svg", svg_text,
+               "draw_svg($self)\n--\n\nReturn the circuit drawing as SVG text: one wire per qubit, gates packed "
+               "into columns."),
+    method_def("_repr_svg_", repr_svg,
+               "_repr_svg_($self)\n--\n\nThe drawing notebooks show (long circuits end in an ellipsis after "
+               "300 columns)."),
     method_def("to_qasm", qasm_text, "to_qasm($self)\n--\n\nExport the circuit as `OpenQASM` 2.0 source."),
     method_def("__copy__", copy, "__copy__($self)\n--\n\n"),
     method_def("__deepcopy__", deepcopy, "__deepcopy__($self, _memo)\n--\n\n"),

@@ -98,6 +98,29 @@ PyObject* str(PyObject* self) noexcept {
     return query(self, [](const QuantumResult& r) { return to_python_text(r.str()); });
 }
 
+/// Calls `function(self, *args, **kwargs)` of the pure-Python helper module installed
+/// beside the extension, imported on first use (it may import Matplotlib in turn).
+PyObject* call_helper(const char* function, PyObject* self, PyObject* args, PyObject* kwargs) {
+    nb::object helper = nb::steal(PyImport_ImportModule("qelix_notebook"));
+    if (!helper.is_valid()) return nullptr;
+    nb::object fn = nb::steal(PyObject_GetAttrString(helper.ptr(), function));
+    if (!fn.is_valid()) return nullptr;
+    const Py_ssize_t n = args ? PyTuple_Size(args) : 0;
+    nb::object full = nb::steal(PyTuple_New(n + 1));
+    if (!full.is_valid()) return nullptr;
+    PyTuple_SET_ITEM(full.ptr(), 0, Py_NewRef(self));
+    for (Py_ssize_t i = 0; i < n; ++i) PyTuple_SET_ITEM(full.ptr(), i + 1, Py_NewRef(PyTuple_GetItem(args, i)));
+    return PyObject_Call(fn.ptr(), full.ptr(), kwargs);
+}
+
+PyObject* repr_html(PyObject* self, PyObject*) noexcept {
+    return guarded([&] { return call_helper("result_html", self, nullptr, nullptr); });
+}
+
+PyObject* plot(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
+    return guarded([&] { return call_helper("plot", self, args, kwargs); });
+}
+
 PyMethodDef METHODS[] = {
     method_def("probability", probability,
                "probability($self, state)\n--\n\nReturn the observed probability of a basis state."),
@@ -109,6 +132,11 @@ PyMethodDef METHODS[] = {
     method_def("expectation_z", expectation_z,
                "expectation_z($self, qubit)\n--\n\nReturn the expectation value of Z on the requested measured output "
                "bit."),
+    method_def("plot", plot,
+               "plot($self, ax=None, top=32, title=None)\n--\n\nDraw the counts as a Matplotlib bar chart and "
+               "return its figure (needs the `plot` extra)."),
+    method_def("_repr_html_", repr_html,
+               "_repr_html_($self)\n--\n\nThe table and bar chart notebooks show."),
     {nullptr, nullptr, 0, nullptr},
 };
 
