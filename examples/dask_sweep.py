@@ -11,9 +11,12 @@ worker that runs it, which is what makes the distributed results equal the seque
 from __future__ import annotations
 
 import math
-from typing import Callable, Dict, Iterable, List, Optional, Sequence, Tuple
+from typing import TYPE_CHECKING, Callable, Dict, Iterable, List, Optional, Sequence, Tuple
 
 import qelix
+
+if TYPE_CHECKING:
+    from dask.distributed import Client
 
 Counts = Dict[str, int]
 
@@ -48,7 +51,7 @@ def zz_correlation(counts: Counts) -> float:
     return sum((1 if key[0] == key[1] else -1) * n for key, n in counts.items()) / total
 
 
-def run_tasks(task: Callable[..., Counts], arguments: Sequence[Tuple], client: Optional[object] = None) -> List[Counts]:
+def run_tasks(task: Callable[..., Counts], arguments: Sequence[Tuple], client: Optional[Client] = None) -> List[Counts]:
     """Runs task(*arguments[i]) for every i, here or on the Dask client's workers, in order."""
     if client is None:
         return [task(*args) for args in arguments]
