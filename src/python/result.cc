@@ -135,8 +135,7 @@ PyMethodDef METHODS[] = {
     method_def("plot", plot,
                "plot($self, ax=None, top=32, title=None)\n--\n\nDraw the counts as a Matplotlib bar chart and "
                "return its figure (needs the `plot` extra)."),
-    method_def("_repr_html_", repr_html,
-               "_repr_html_($self)\n--\n\nThe table and bar chart notebooks show."),
+    method_def("_repr_html_", repr_html, "_repr_html_($self)\n--\n\nThe table and bar chart notebooks show."),
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -9,13 +9,13 @@ namespace qelix {
 
 namespace {
 
-constexpr int ROW = 40;       ///< Vertical distance between wires.
-constexpr int LEFT = 44;      ///< Room for the wire labels.
-constexpr int TOP = 8;        ///< Margin above the first wire.
-constexpr int GAP = 12;       ///< Space between columns.
-constexpr int BOX = 28;       ///< Height and smallest width of a gate box.
-constexpr int NAME_CHAR = 8;  ///< Width of one character of a gate name (13 px monospace).
-constexpr int ANGLE_CHAR = 6; ///< Width of one character of an angle (10 px monospace).
+constexpr int ROW = 40;        ///< Vertical distance between wires.
+constexpr int LEFT = 44;       ///< Room for the wire labels.
+constexpr int TOP = 8;         ///< Margin above the first wire.
+constexpr int GAP = 12;        ///< Space between columns.
+constexpr int BOX = 28;        ///< Height and smallest width of a gate box.
+constexpr int NAME_CHAR = 8;   ///< Width of one character of a gate name (13 px monospace).
+constexpr int ANGLE_CHAR = 6;  ///< Width of one character of an angle (10 px monospace).
 
 /// A gate name split for display: "Rx(0.500)^dagger" shows as "Rx†" over "0.500".
 struct Label {
@@ -262,8 +262,7 @@ std::string draw_svg(const Circuit& circuit, std::size_t max_columns) {
         instruction(out, op, (layout.column_x[col] + layout.column_x[col + 1] - GAP) / 2, n);
         out += "</g>";
     }
-    if (layout.truncated)
-        out += "<text x=\"" + num(right - 10) + "\" y=\"" + num(wire_y(0) + 4) + "\">\u2026</text>";
+    if (layout.truncated) out += "<text x=\"" + num(right - 10) + "\" y=\"" + num(wire_y(0) + 4) + "\">\u2026</text>";
     return out + "</svg>";
 }
 

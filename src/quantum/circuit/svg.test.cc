@@ -45,7 +45,7 @@ TEST(Svg, GateShapes) {
     ASSERT_TRUE(c.cnot(0, 1) && c.swap(0, 1) && c.rx(0, 0.5) && c.crk(0, 1, 3));
     ASSERT_TRUE(c.append_gate(dagger(gates::rx(0.5)), {1}));
     std::string svg = draw_svg(c);
-    EXPECT_EQ(occurrences(svg, "r=\"11\""), 1u);           // the CNOT target
+    EXPECT_EQ(occurrences(svg, "r=\"11\""), 1u);                 // the CNOT target
     EXPECT_NE(svg.find(">Rx\u2020</text>"), std::string::npos);  // daggers show as a cross
     EXPECT_NE(svg.find(">0.500</text>"), std::string::npos);
     EXPECT_NE(svg.find(">R3</text>"), std::string::npos);  // CR3 is a control and an R3 box
