@@ -45,8 +45,6 @@ __all__ = [
 __version__: Final[str]
 """The package version, ``"0.1.0"``."""
 
-_Qubit = SupportsIndex
-_Angle = SupportsFloat
 
 @disjoint_base
 class Circuit:
@@ -62,7 +60,7 @@ class Circuit:
         ValueError: ``num_qubits`` is 0 or above 128.
         OverflowError: ``num_qubits`` is negative.
 
-    Example:
+    Examples:
         >>> c = Circuit(2); c.h(0); c.cx(0, 1); c.measure_all()
         >>> repr(c)
         'Circuit(2 qubits, 2 gates, depth 2)'
@@ -84,151 +82,151 @@ class Circuit:
     def copy(self) -> Circuit:
         """Return an independent copy of the circuit (shallow and deep copies are the same).
 
-        Example:
+        Examples:
             >>> d = c.copy(); d.x(0)  # c is unchanged
         """
-    def h(self, qubit: _Qubit) -> None:
+    def h(self, qubit: SupportsIndex) -> None:
         """Apply a Hadamard gate to ``qubit``.
 
         Raises:
             ValueError: ``qubit`` is not below ``num_qubits``.
             OverflowError: ``qubit`` is negative.
 
-        Example:
+        Examples:
             >>> c.h(0)
         """
-    def x(self, qubit: _Qubit) -> None:
+    def x(self, qubit: SupportsIndex) -> None:
         """Apply a Pauli-X (NOT) gate to ``qubit``. Raises ``ValueError`` for a qubit out of range.
 
-        Example:
+        Examples:
             >>> c.x(1)
         """
-    def y(self, qubit: _Qubit) -> None:
+    def y(self, qubit: SupportsIndex) -> None:
         """Apply a Pauli-Y gate to ``qubit``. Raises ``ValueError`` for a qubit out of range.
 
-        Example:
+        Examples:
             >>> c.y(0)
         """
-    def z(self, qubit: _Qubit) -> None:
+    def z(self, qubit: SupportsIndex) -> None:
         """Apply a Pauli-Z gate to ``qubit``. Raises ``ValueError`` for a qubit out of range.
 
-        Example:
+        Examples:
             >>> c.z(0)
         """
-    def s(self, qubit: _Qubit) -> None:
+    def s(self, qubit: SupportsIndex) -> None:
         """Apply the phase gate S = diag(1, i) to ``qubit``. Raises ``ValueError`` for a qubit out of range.
 
-        Example:
+        Examples:
             >>> c.s(0)
         """
-    def sdg(self, qubit: _Qubit) -> None:
+    def sdg(self, qubit: SupportsIndex) -> None:
         """Apply S-dagger = diag(1, -i) to ``qubit``. Raises ``ValueError`` for a qubit out of range.
 
-        Example:
+        Examples:
             >>> c.sdg(0)
         """
-    def t(self, qubit: _Qubit) -> None:
+    def t(self, qubit: SupportsIndex) -> None:
         """Apply the T gate diag(1, e^(i*pi/4)) to ``qubit``. Raises ``ValueError`` for a qubit out of range.
 
-        Example:
+        Examples:
             >>> c.t(0)
         """
-    def tdg(self, qubit: _Qubit) -> None:
+    def tdg(self, qubit: SupportsIndex) -> None:
         """Apply T-dagger diag(1, e^(-i*pi/4)) to ``qubit``. Raises ``ValueError`` for a qubit out of range.
 
-        Example:
+        Examples:
             >>> c.tdg(0)
         """
-    def rx(self, qubit: _Qubit, theta: _Angle) -> None:
+    def rx(self, qubit: SupportsIndex, theta: SupportsFloat) -> None:
         """Apply an X rotation by ``theta`` radians to ``qubit``. Raises ``ValueError`` for a qubit out of range.
 
-        Example:
+        Examples:
             >>> c.rx(0, math.pi / 2)
         """
-    def ry(self, qubit: _Qubit, theta: _Angle) -> None:
+    def ry(self, qubit: SupportsIndex, theta: SupportsFloat) -> None:
         """Apply a Y rotation by ``theta`` radians to ``qubit``. Raises ``ValueError`` for a qubit out of range.
 
-        Example:
+        Examples:
             >>> c.ry(0, 0.5)
         """
-    def rz(self, qubit: _Qubit, theta: _Angle) -> None:
+    def rz(self, qubit: SupportsIndex, theta: SupportsFloat) -> None:
         """Apply a Z rotation by ``theta`` radians to ``qubit``. Raises ``ValueError`` for a qubit out of range.
 
-        Example:
+        Examples:
             >>> c.rz(0, -0.25)
         """
-    def sx(self, qubit: _Qubit) -> None:
+    def sx(self, qubit: SupportsIndex) -> None:
         """Apply the square root of X to ``qubit``. Raises ``ValueError`` for a qubit out of range.
 
-        Example:
+        Examples:
             >>> c.sx(0)
         """
-    def u3(self, qubit: _Qubit, theta: _Angle, phi: _Angle, lambda_: _Angle) -> None:
+    def u3(self, qubit: SupportsIndex, theta: SupportsFloat, phi: SupportsFloat, lambda_: SupportsFloat) -> None:
         """Apply the generic rotation U3(theta, phi, lambda) to ``qubit``.
 
         The third parameter is named ``lambda`` at run time (pass it by position; ``lambda`` is
         a Python keyword). Raises ``ValueError`` for a qubit out of range.
 
-        Example:
+        Examples:
             >>> c.u3(0, math.pi, 0.0, math.pi)  # an X gate up to phase
         """
-    def cnot(self, control: _Qubit, target: _Qubit) -> None:
+    def cnot(self, control: SupportsIndex, target: SupportsIndex) -> None:
         """Apply a controlled NOT: flips ``target`` where ``control`` is 1.
 
         Raises:
             ValueError: a qubit out of range, or ``control == target``.
 
-        Example:
+        Examples:
             >>> c.cnot(0, 1)
         """
-    def cx(self, control: _Qubit, target: _Qubit) -> None:
+    def cx(self, control: SupportsIndex, target: SupportsIndex) -> None:
         """Alias for :meth:`cnot` (the same instruction).
 
-        Example:
+        Examples:
             >>> c.cx(0, 1)
         """
-    def cy(self, control: _Qubit, target: _Qubit) -> None:
+    def cy(self, control: SupportsIndex, target: SupportsIndex) -> None:
         """Apply a controlled Y. Raises ``ValueError`` for a qubit out of range or equal qubits.
 
-        Example:
+        Examples:
             >>> c.cy(0, 1)
         """
-    def cz(self, control: _Qubit, target: _Qubit) -> None:
+    def cz(self, control: SupportsIndex, target: SupportsIndex) -> None:
         """Apply a controlled Z. Raises ``ValueError`` for a qubit out of range or equal qubits.
 
-        Example:
+        Examples:
             >>> c.cz(0, 1)
         """
-    def swap(self, q0: _Qubit, q1: _Qubit) -> None:
+    def swap(self, q0: SupportsIndex, q1: SupportsIndex) -> None:
         """Exchange the states of ``q0`` and ``q1``. Raises ``ValueError`` for a qubit out of range or equal qubits.
 
-        Example:
+        Examples:
             >>> c.swap(0, 1)
         """
-    def rzz(self, q0: _Qubit, q1: _Qubit, theta: _Angle) -> None:
+    def rzz(self, q0: SupportsIndex, q1: SupportsIndex, theta: SupportsFloat) -> None:
         """Apply the ZZ interaction exp(-i*theta/2 * Z⊗Z). Raises ``ValueError`` for a qubit out of range or equal qubits.
 
-        Example:
+        Examples:
             >>> c.rzz(0, 1, 1.25)
         """
-    def toffoli(self, control_0: _Qubit, control_1: _Qubit, target: _Qubit) -> None:
+    def toffoli(self, control_0: SupportsIndex, control_1: SupportsIndex, target: SupportsIndex) -> None:
         """Apply a doubly controlled NOT as the library's 15-gate H/T/Tdg/CNOT decomposition.
 
         Raises:
             ValueError: a qubit out of range, or two of the three qubits are equal.
 
-        Example:
+        Examples:
             >>> c = Circuit(3); c.toffoli(0, 1, 2); c.gate_count
             15
         """
-    def crk(self, control: _Qubit, target: _Qubit, k: SupportsIndex) -> None:
+    def crk(self, control: SupportsIndex, target: SupportsIndex, k: SupportsIndex) -> None:
         """Apply a controlled phase rotation by 2*pi / 2^k (the gate "CR{k}" of the QFT).
 
         Raises:
             ValueError: a qubit out of range or equal qubits.
             OverflowError: ``k`` is negative.
 
-        Example:
+        Examples:
             >>> c.crk(0, 1, 2)  # controlled S
         """
     def qft(self, qubits: Sequence[SupportsIndex]) -> None:
@@ -238,7 +236,7 @@ class Circuit:
             ValueError: a qubit out of range or listed twice.
             TypeError: ``qubits`` is a ``str`` or not a sequence of integers.
 
-        Example:
+        Examples:
             >>> c.qft([0, 1, 2])
         """
     def iqft(self, qubits: Sequence[SupportsIndex]) -> None:
@@ -248,30 +246,30 @@ class Circuit:
             ValueError: a qubit out of range or listed twice.
             TypeError: ``qubits`` is a ``str`` or not a sequence of integers.
 
-        Example:
+        Examples:
             >>> c.iqft([0, 1, 2])
         """
-    def measure(self, qubit: _Qubit) -> int:
+    def measure(self, qubit: SupportsIndex) -> int:
         """Measure ``qubit`` into a newly allocated classical bit and return that bit's index.
 
         Raises ``ValueError`` for a qubit out of range (no bit is allocated then).
 
-        Example:
+        Examples:
             >>> Circuit(2).measure(1)
             0
         """
-    def measure_into(self, qubit: _Qubit, classical_bit: SupportsIndex) -> None:
+    def measure_into(self, qubit: SupportsIndex, classical_bit: SupportsIndex) -> None:
         """Measure ``qubit`` into ``classical_bit``, allocating classical bits up to it.
 
         Raises ``ValueError`` for a qubit out of range or a bit index beyond 2^24.
 
-        Example:
+        Examples:
             >>> c.measure_into(0, 3)
         """
     def measure_all(self) -> None:
         """Measure qubits 0 to n-1 in order into new classical bits.
 
-        Example:
+        Examples:
             >>> c.measure_all()
         """
     def barrier(self, qubits: Sequence[SupportsIndex]) -> None:
@@ -281,13 +279,13 @@ class Circuit:
             ValueError: a qubit out of range or listed twice.
             TypeError: ``qubits`` is a ``str`` or not a sequence of integers.
 
-        Example:
+        Examples:
             >>> c.barrier([0, 1])
         """
     def barrier_all(self) -> None:
         """Insert a barrier over every qubit.
 
-        Example:
+        Examples:
             >>> c.barrier_all()
         """
     def append(self, other: Circuit) -> None:
@@ -299,7 +297,7 @@ class Circuit:
             ValueError: the qubit counts differ.
             RuntimeError: ``other`` is this very circuit ("Already mutably borrowed").
 
-        Example:
+        Examples:
             >>> c.append(c.copy())
         """
     def compose(self, other: Circuit, qubit_mapping: Sequence[SupportsIndex]) -> None:
@@ -309,13 +307,13 @@ class Circuit:
             ValueError: the mapping has the wrong length, repeats a qubit or leaves the circuit.
             RuntimeError: ``other`` is this very circuit.
 
-        Example:
+        Examples:
             >>> wide = Circuit(4); wide.compose(bell, [3, 1])
         """
     def draw(self) -> str:
         """Return the ASCII diagram: one row per qubit, one column per instruction.
 
-        Example:
+        Examples:
             >>> print(bell.draw())
             q0: [H]---@---[M]---
             q1: ------X------[M]
@@ -324,7 +322,7 @@ class Circuit:
         """Return the circuit as an SVG picture (text): a wire per qubit, a double wire for the
         classical bits, instructions packed into the earliest free column.
 
-        Example:
+        Examples:
             >>> open("bell.svg", "w").write(bell.draw_svg())
         """
     def _repr_svg_(self) -> str:
@@ -332,7 +330,7 @@ class Circuit:
     def to_qasm(self) -> str:
         """Export the circuit as OpenQASM 2.0 text (the same as ``qelix.to_qasm(circuit)``).
 
-        Example:
+        Examples:
             >>> print(bell.to_qasm().splitlines()[2])
             qreg q[2];
         """
@@ -364,7 +362,7 @@ class Simulator:
         ValueError: an unknown ``backend``.
         OverflowError: a negative seed or one of 2^64 or more.
 
-    Example:
+    Examples:
         >>> Simulator(seed=7, noise=NoiseModel.ibm()).run(bell, 1000).counts
         {'00': 481, '11': 487, ...}
     """
@@ -389,7 +387,7 @@ class Simulator:
                 backend refuses (for example noise on ``"mps"``).
             OverflowError: ``shots`` of 2^32 or more.
 
-        Example:
+        Examples:
             >>> Simulator(seed=7).run(bell, shots=100).total_shots
             100
         """
@@ -398,7 +396,7 @@ class Simulator:
 
         Raises ``ValueError`` with noise enabled or when 2^n amplitudes do not fit.
 
-        Example:
+        Examples:
             >>> Simulator().statevector(Circuit(1))
             [(1.0, 0.0), (0.0, 0.0)]
         """
@@ -407,7 +405,7 @@ class Simulator:
 
         Raises ``ValueError`` with noise enabled or when 2^n values do not fit.
 
-        Example:
+        Examples:
             >>> Simulator().probabilities(bell)
             [0.5, 0.0, 0.0, 0.5]
         """
@@ -416,7 +414,7 @@ class Simulator:
 
         Raises ``ImportError`` without NumPy, else as :meth:`statevector`.
 
-        Example:
+        Examples:
             >>> Simulator().statevector_array(bell)[3]
             (0.7071067811865475+0j)
         """
@@ -425,7 +423,7 @@ class Simulator:
 
         Raises ``ImportError`` without NumPy, else as :meth:`probabilities`.
 
-        Example:
+        Examples:
             >>> Simulator().probabilities_array(bell).sum()
             1.0
         """
@@ -435,7 +433,7 @@ class NoiseModel:
     """A hardware noise profile: depolarizing, damping and readout channels applied per gate
     and per measurement. ``NoiseModel()`` is the noiseless profile; use the static methods.
 
-    Example:
+    Examples:
         >>> NoiseModel.uniform(0.001, 0.01, 0.02)
         NoiseModel(single_qubit_channels=1, two_qubit_channels=1, measurement_channels=1)
     """
@@ -445,25 +443,25 @@ class NoiseModel:
     def ideal() -> NoiseModel:
         """Return a noiseless profile (all channel lists empty).
 
-        Example:
+        Examples:
             >>> NoiseModel.ideal()
         """
     @staticmethod
     def ibm() -> NoiseModel:
         """Return an IBM-like superconducting profile.
 
-        Example:
+        Examples:
             >>> Simulator(seed=1, noise=NoiseModel.ibm())
         """
     @staticmethod
     def ionq() -> NoiseModel:
         """Return an IonQ-like trapped-ion profile.
 
-        Example:
+        Examples:
             >>> Simulator(seed=1, noise=NoiseModel.ionq())
         """
     @staticmethod
-    def uniform(single_qubit_error: _Angle, two_qubit_error: _Angle, readout_error: _Angle) -> NoiseModel:
+    def uniform(single_qubit_error: SupportsFloat, two_qubit_error: SupportsFloat, readout_error: SupportsFloat) -> NoiseModel:
         """Create a profile of depolarizing errors after one- and two-qubit gates and a readout flip.
 
         Args:
@@ -471,22 +469,22 @@ class NoiseModel:
             two_qubit_error: depolarizing probability after each two-qubit gate.
             readout_error: probability that a measured bit is flipped.
 
-        Example:
+        Examples:
             >>> NoiseModel.uniform(0.001, 0.01, 0.02)
         """
     @staticmethod
     def from_hardware(
-        t1_us: _Angle,
-        t2_us: _Angle,
-        gate_time_ns: _Angle,
-        single_q_fidelity: _Angle,
-        two_q_fidelity: _Angle,
-        readout_fidelity: _Angle,
+        t1_us: SupportsFloat,
+        t2_us: SupportsFloat,
+        gate_time_ns: SupportsFloat,
+        single_q_fidelity: SupportsFloat,
+        two_q_fidelity: SupportsFloat,
+        readout_fidelity: SupportsFloat,
     ) -> NoiseModel:
         """Create a profile from T1 and T2 (microseconds), the gate time (nanoseconds) and the
         one-qubit, two-qubit and readout fidelities (0 to 1).
 
-        Example:
+        Examples:
             >>> NoiseModel.from_hardware(100.0, 80.0, 50.0, 0.999, 0.99, 0.98)
         """
 
@@ -497,7 +495,7 @@ class QuantumResult:
     ``result[state]`` is the count of an outcome (0 when never seen), ``len(result)`` the number
     of distinct outcomes. Outcome texts read bit 0 first.
 
-    Example:
+    Examples:
         >>> r = Simulator(seed=7).run(bell, 100); r["00"] + r["11"]
         100
     """
@@ -511,28 +509,28 @@ class QuantumResult:
     def probability(self, state: str) -> float:
         """Return the observed frequency of ``state`` (0.0 when never seen).
 
-        Example:
+        Examples:
             >>> r.probability("00")
             0.52
         """
     def most_probable(self) -> tuple[str, int]:
         """Return the most frequent outcome as ``(state, count)``; ``("", 0)`` for an empty result.
 
-        Example:
+        Examples:
             >>> r.most_probable()
             ('00', 52)
         """
     def histogram_data(self) -> list[tuple[str, int, float]]:
         """Return ``(state, count, probability)`` rows, most frequent first.
 
-        Example:
+        Examples:
             >>> r.histogram_data()[0]
             ('00', 52, 0.52)
         """
     def histogram(self) -> None:
         """Print an ASCII histogram to the process's standard output (not through ``sys.stdout``).
 
-        Example:
+        Examples:
             >>> r.histogram()
         """
     def expectation_z(self, qubit: SupportsIndex) -> float:
@@ -540,7 +538,7 @@ class QuantumResult:
 
         Raises ``ValueError`` when ``qubit`` is not below the outcome length.
 
-        Example:
+        Examples:
             >>> r.expectation_z(0)
             0.04
         """
@@ -556,7 +554,7 @@ class QuantumResult:
             ImportError: Matplotlib is missing (``pip install 'qelix[plot]'``).
             ValueError: ``top`` is not a positive integer.
 
-        Example:
+        Examples:
             >>> r.plot().savefig("counts.png")
         """
     def _repr_html_(self) -> str:
@@ -577,7 +575,7 @@ def parse_qasm(source: str) -> Circuit:
             (``"Parse error at line 3: ..."``), an unknown gate or an undeclared register.
         TypeError: ``source`` is not a ``str``.
 
-    Example:
+    Examples:
         >>> parse_qasm('OPENQASM 2.0;\\ninclude "qelib1.inc";\\nqreg q[1];\\nh q[0];').gate_count
         1
     """
@@ -585,7 +583,7 @@ def parse_qasm(source: str) -> Circuit:
 def to_qasm(circuit: Circuit) -> str:
     """Write ``circuit`` as OpenQASM 2.0 text (the same as ``circuit.to_qasm()``).
 
-    Example:
+    Examples:
         >>> to_qasm(bell).startswith("OPENQASM 2.0;")
         True
     """

@@ -113,7 +113,7 @@ def phase_estimation(
             ``precision_bits`` 0 or above 127 (the circuit has ``precision_bits + 1`` qubits).
         OverflowError: ``shots`` of 2^32 or more, a negative count.
 
-    Example:
+    Examples:
         >>> phase_estimation("t", "one", precision_bits=3)["phase"]
         0.125
     """
@@ -127,7 +127,7 @@ def shor_factor(n: SupportsIndex, seed: SupportsIndex | None = None) -> ShorResu
     Raises:
         ValueError: ``n`` below 4, or an odd non-power of 257 or more (the register would pass 16 qubits).
 
-    Example:
+    Examples:
         >>> shor_factor(15, seed=7)["factors"]
         [5, 3]
     """
@@ -143,7 +143,7 @@ def vqe_hydrogen(
     Raises:
         OverflowError: ``shots`` of 2^32 or more, a negative count.
 
-    Example:
+    Examples:
         >>> round(vqe_hydrogen()["energy"], 3)
         -1.223
     """
@@ -167,7 +167,7 @@ def qaoa_maxcut(
         ValueError: malformed ``edges``, a missing or zero ``num_vertices``, an edge out of range,
             an unknown graph name, ``p`` 0, or more than 12 vertices.
 
-    Example:
+    Examples:
         >>> qaoa_maxcut(graph="square")["best_solution"]
         '1010'
     """
@@ -181,7 +181,7 @@ def simon_hidden_xor(secret: Sequence[bool], seed: SupportsIndex | None = None) 
             or one of more than 64 bits.
         TypeError: a ``str`` or items that are not exactly ``True``/``False``.
 
-    Example:
+    Examples:
         >>> simon_hidden_xor([True, False, True], seed=1)["secret"]
         [True, False, True]
     """
@@ -193,7 +193,7 @@ def random_walk(steps: SupportsIndex) -> RandomWalkResult:
         OverflowError: a negative ``steps``.
         ValueError: a walk too long for the memory the system can provide.
 
-    Example:
+    Examples:
         >>> round(random_walk(10)["variance"], 2)
         29.95
     """

@@ -46,7 +46,7 @@ def kem_keygen(level: KemLevel | None = None) -> tuple[bytes, bytes]:
         ValueError: an unknown level ("unknown ML-KEM level '...'; expected level1, level3, or level5").
         TypeError: ``level`` is not a ``str``.
 
-    Example:
+    Examples:
         >>> public_key, secret_key = kem_keygen("level5")
     """
 
@@ -58,7 +58,7 @@ def kem_encapsulate(public_key: bytes) -> tuple[bytes, bytes]:
     Raises:
         ValueError: ``public_key`` is not a serialized ML-KEM public key.
 
-    Example:
+    Examples:
         >>> ciphertext, secret = kem_encapsulate(public_key)
     """
 
@@ -69,7 +69,7 @@ def kem_decapsulate(secret_key: bytes, ciphertext: bytes) -> bytes:
         ValueError: malformed key or ciphertext.
         RuntimeError: the levels differ, or the ciphertext fails its integrity check.
 
-    Example:
+    Examples:
         >>> kem_decapsulate(secret_key, ciphertext) == secret
         True
     """
@@ -83,7 +83,7 @@ def sign_keygen(scheme: SignatureScheme | None = None) -> tuple[bytes, bytes]:
         ValueError: an unknown scheme ("unknown signature scheme '...'; expected ml_dsa or slh_dsa").
         TypeError: ``scheme`` is not a ``str``.
 
-    Example:
+    Examples:
         >>> public_key, secret_key = sign_keygen("slh_dsa")
     """
 
@@ -93,7 +93,7 @@ def sign(secret_key: bytes, message: bytes) -> bytes:
     Raises:
         ValueError: ``secret_key`` is not a serialized signature secret key.
 
-    Example:
+    Examples:
         >>> signature = sign(secret_key, b"hello")
     """
 
@@ -105,7 +105,7 @@ def verify(public_key: bytes, message: bytes, signature: bytes) -> bool:
     Raises:
         ValueError: malformed key or signature framing.
 
-    Example:
+    Examples:
         >>> verify(public_key, b"hello", signature)
         True
     """
@@ -113,7 +113,7 @@ def verify(public_key: bytes, message: bytes, signature: bytes) -> bool:
 def sha3_256(data: bytes) -> bytes:
     """Return the 32-byte SHA3-256 digest of ``data`` (the same as ``hashlib.sha3_256``).
 
-    Example:
+    Examples:
         >>> sha3_256(b"").hex()[:8]
         'a7ffc6f8'
     """
@@ -121,7 +121,7 @@ def sha3_256(data: bytes) -> bytes:
 def sha3_512(data: bytes) -> bytes:
     """Return the 64-byte SHA3-512 digest of ``data``.
 
-    Example:
+    Examples:
         >>> len(sha3_512(b"abc"))
         64
     """
@@ -133,7 +133,7 @@ def shake128(data: bytes, output_len: SupportsIndex) -> bytes:
         OverflowError: a negative ``output_len``.
         MemoryError: more output than the system can provide.
 
-    Example:
+    Examples:
         >>> len(shake128(b"abc", 100))
         100
     """
@@ -145,7 +145,7 @@ def shake256(data: bytes, output_len: SupportsIndex) -> bytes:
         OverflowError: a negative ``output_len``.
         MemoryError: more output than the system can provide.
 
-    Example:
+    Examples:
         >>> len(shake256(b"abc", 64))
         64
     """
@@ -155,7 +155,7 @@ def random_bytes(n: SupportsIndex) -> bytes:
 
     Raises ``MemoryError`` for more bytes than the system can provide.
 
-    Example:
+    Examples:
         >>> len(random_bytes(16))
         16
     """
@@ -165,7 +165,7 @@ def random_bits(n: SupportsIndex) -> list[int]:
 
     Raises ``MemoryError`` for more bits than the system can provide.
 
-    Example:
+    Examples:
         >>> set(random_bits(64)) <= {0, 1}
         True
     """
@@ -173,7 +173,7 @@ def random_bits(n: SupportsIndex) -> list[int]:
 def random_seed() -> bytes:
     """Return 32 random bytes (256 measured bits), for seeding other generators.
 
-    Example:
+    Examples:
         >>> len(random_seed())
         32
     """
@@ -181,7 +181,7 @@ def random_seed() -> bytes:
 def random_u64() -> int:
     """Return a random integer in [0, 2^64 - 1]; generated bit k is bit k of the number.
 
-    Example:
+    Examples:
         >>> 0 <= random_u64() < 2**64
         True
     """
