@@ -61,9 +61,13 @@ def noise_model(text: str) -> qelix.NoiseModel:
     return qelix.NoiseModel.uniform(*rates)
 
 
+def display_name(path: str) -> str:
+    return "<stdin>" if path == "-" else path
+
+
 def load(path: str) -> qelix.Circuit:
     """The circuit of an OpenQASM file (`-` is standard input)."""
-    name = "<stdin>" if path == "-" else path
+    name = display_name(path)
     try:
         if path == "-":
             source = sys.stdin.read()
@@ -87,7 +91,7 @@ def run(args: argparse.Namespace) -> None:
     try:
         result = simulator.run(circuit, args.shots)
     except ValueError as error:
-        raise InputError(f"{args.file}: {error}") from None
+        raise InputError(f"{display_name(args.file)}: {error}") from None
     if args.json:
         rows = result.histogram_data()
         counts = {state: count for state, count, _ in rows}

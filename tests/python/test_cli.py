@@ -86,7 +86,7 @@ def test_bad_input_exits_1_with_the_parsers_message(tmp_path):
     (tmp_path / "binary.qasm").write_bytes(b"\xff\xfe")
     assert "not UTF-8" in qelix_cmd("info", str(tmp_path / "binary.qasm")).stderr
     out = qelix_cmd("run", "-", "--backend", "mps", "--noise", "ibm", stdin=BELL)
-    assert out.returncode == 1 and out.stderr.startswith("qelix: -: ")
+    assert out.returncode == 1 and out.stderr.startswith("qelix: <stdin>: Simulation error")
 
 
 @pytest.mark.parametrize(
