@@ -31,6 +31,18 @@ QuantumError QuantumError::invalid_shots(std::uint32_t shots) { return {QuantumE
 QuantumError QuantumError::numerical_instability(std::string what) {
     return {QuantumErrorKind::NumericalInstability, 0, 0, std::move(what)};
 }
+QuantumError QuantumError::invalid_circuit(std::string text) {
+    return {QuantumErrorKind::InvalidCircuit, 0, 0, std::move(text)};
+}
+QuantumError QuantumError::invalid_argument(std::string text) {
+    return {QuantumErrorKind::InvalidArgument, 0, 0, std::move(text)};
+}
+QuantumError QuantumError::unsupported(std::string text) {
+    return {QuantumErrorKind::Unsupported, 0, 0, std::move(text)};
+}
+QuantumError QuantumError::memory_limit(std::string text) {
+    return {QuantumErrorKind::MemoryLimit, 0, 0, std::move(text)};
+}
 QuantumError QuantumError::simulation(std::string text) {
     return {QuantumErrorKind::Simulation, 0, 0, std::move(text)};
 }
@@ -52,6 +64,10 @@ std::string QuantumError::message() const {
             return "Insufficient memory for " + num(first) + "-qubit simulation (need " + num(second) + " bytes)";
         case QuantumErrorKind::InvalidShots: return "Shot count must be greater than zero, got " + num(first);
         case QuantumErrorKind::NumericalInstability: return "Numerical instability while " + text;
+        case QuantumErrorKind::InvalidCircuit:
+        case QuantumErrorKind::InvalidArgument:
+        case QuantumErrorKind::Unsupported:
+        case QuantumErrorKind::MemoryLimit:
         case QuantumErrorKind::Simulation: return "Simulation error: " + text;
     }
     throw InternalFault("unknown QuantumError kind");

@@ -18,6 +18,15 @@ enum class QuantumErrorKind {
     InsufficientMemory,
     InvalidShots,
     NumericalInstability,
+    /// A circuit that cannot be built or run as given (gate width, classical bits, non-finite entries).
+    InvalidCircuit,
+    /// An algorithm or backend parameter outside its domain.
+    InvalidArgument,
+    /// A request the chosen backend or algorithm does not handle.
+    Unsupported,
+    /// A problem whose memory need exceeds what the system can provide.
+    MemoryLimit,
+    /// A failure during simulation itself (a decomposition or a quantity that broke down).
     Simulation,
 };
 
@@ -46,6 +55,14 @@ struct QuantumError {
     static QuantumError invalid_shots(std::uint32_t shots);
     /// "Numerical instability while {what}".
     static QuantumError numerical_instability(std::string what);
+    /// "Simulation error: {text}", kind InvalidCircuit.
+    static QuantumError invalid_circuit(std::string text);
+    /// "Simulation error: {text}", kind InvalidArgument.
+    static QuantumError invalid_argument(std::string text);
+    /// "Simulation error: {text}", kind Unsupported.
+    static QuantumError unsupported(std::string text);
+    /// "Simulation error: {text}", kind MemoryLimit.
+    static QuantumError memory_limit(std::string text);
     /// "Simulation error: {text}".
     static QuantumError simulation(std::string text);
 

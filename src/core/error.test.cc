@@ -19,3 +19,16 @@ TEST(Error, QuantumMessages) {
     EXPECT_EQ(QuantumError::simulation("statevector is unavailable when noise is enabled").message(),
               "Simulation error: statevector is unavailable when noise is enabled");
 }
+
+TEST(Error, SpecificKindsKeepTheSimulationText) {
+    const QuantumError errors[] = {QuantumError::invalid_circuit("a"), QuantumError::invalid_argument("a"),
+                                   QuantumError::unsupported("a"), QuantumError::memory_limit("a"),
+                                   QuantumError::simulation("a")};
+    const QuantumErrorKind kinds[] = {QuantumErrorKind::InvalidCircuit, QuantumErrorKind::InvalidArgument,
+                                      QuantumErrorKind::Unsupported, QuantumErrorKind::MemoryLimit,
+                                      QuantumErrorKind::Simulation};
+    for (std::size_t i = 0; i < std::size(errors); ++i) {
+        EXPECT_EQ(errors[i].kind, kinds[i]);
+        EXPECT_EQ(errors[i].message(), "Simulation error: a");
+    }
+}

@@ -11,8 +11,7 @@ using Bytes = std::vector<std::uint8_t>;
 /// A borrowed read-only byte string (caller data read in place).
 using ByteView = std::span<const std::uint8_t>;
 
-/// An owned byte string holding secret data, wiped when it is destroyed.
-/// Its size is fixed at construction so no reallocation can leave copies behind.
+/// An owned byte string of secret data, wiped when destroyed; its size is fixed so no reallocation leaves copies.
 class SecretBytes {
    public:
     /// `size` zero bytes.

@@ -12,7 +12,7 @@ namespace {
 
 enum class Algorithm { Sha3_256, Sha3_512, Shake128, Shake256 };
 
-// Fetched once: an explicit fetch skips OpenSSL's per-call provider lookup.
+/// Fetched once: an explicit fetch skips OpenSSL's per-call provider lookup.
 const EVP_MD* digest_of(Algorithm algorithm) {
     static const auto fetch = [](const char* name) {
         EVP_MD* md = EVP_MD_fetch(nullptr, name, nullptr);
@@ -45,8 +45,7 @@ struct CtxFree {
 };
 using Ctx = std::unique_ptr<EVP_MD_CTX, CtxFree>;
 
-// A context that has absorbed every part. Freeing it wipes the sponge state, which
-// matters when a part is secret (the KEM tag absorbs the shared secret).
+/// A context that has absorbed every part; freeing it wipes the sponge (the KEM tag absorbs a secret).
 Ctx absorb(Algorithm algorithm, std::initializer_list<ByteView> parts) {
     Ctx ctx(EVP_MD_CTX_new());
     if (!ctx || EVP_DigestInit_ex2(ctx.get(), digest_of(algorithm), nullptr) != 1) {

@@ -10,8 +10,7 @@ namespace {
 using testing::ascii;
 using testing::to_hex;
 
-// FIPS 202 example values: the empty message, "abc", and 200 bytes of 0xA3
-// (the 1600-bit message, longer than every rate so it spans several blocks).
+/// FIPS 202 example inputs: empty, "abc", and 200 bytes of 0xA3 (longer than every rate: several blocks).
 const Bytes A3_200(200, 0xA3);
 
 TEST(Sha3, FixedLengthDigestsMatchKnownAnswers) {

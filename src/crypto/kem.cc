@@ -8,6 +8,7 @@
 #include "crypto/hash.h"
 #include "crypto/names.h"
 #include "core/error.h"
+#include "core/propagate.h"
 
 // PQClean's headers are plain C without linkage guards.
 extern "C" {
@@ -67,7 +68,7 @@ static_assert(PQCLEAN_MLKEM1024_CLEAN_CRYPTO_BYTES == KEM_SHARED_SECRET_BYTES);
 
 const ParameterSet& parameters(KemLevel level) { return PARAMETER_SETS[static_cast<std::size_t>(level)]; }
 
-// The raw part of a parsed serialized object, borrowed from the caller's bytes.
+/// The raw part of a parsed serialized object, borrowed from the caller's bytes.
 struct Parsed {
     const ParameterSet* params;
     ByteView raw;
@@ -89,7 +90,7 @@ CryptoResult<Parsed> parse_key(ByteView bytes, KeyKind kind) {
                                                                            : "serialized secret key is empty"));
     }
     auto params = parse_marker(bytes[0]);
-    if (!params) return std::unexpected(params.error());
+    QELIX_TRY(params);
     ByteView raw = bytes.subspan(1);
     std::size_t want = is_public ? (*params)->public_key_bytes : (*params)->secret_key_bytes;
     if (raw.size() != want) {
@@ -98,7 +99,7 @@ CryptoResult<Parsed> parse_key(ByteView bytes, KeyKind kind) {
     return Parsed{*params, raw};
 }
 
-// A parsed ciphertext: its level, the stored tag and the raw ciphertext.
+/// A parsed ciphertext: its level, the stored tag and the raw ciphertext.
 struct ParsedCiphertext {
     const ParameterSet* params;
     ByteView tag;
@@ -112,7 +113,7 @@ CryptoResult<ParsedCiphertext> parse_ciphertext(ByteView bytes) {
             CryptoError::invalid_key_material("serialized ciphertext is missing integrity tag bytes"));
     }
     auto params = parse_marker(bytes[0]);
-    if (!params) return std::unexpected(params.error());
+    QELIX_TRY(params);
     ByteView tag = bytes.subspan(1, KEM_TAG_BYTES);
     ByteView raw = bytes.subspan(1 + KEM_TAG_BYTES);
     if (raw.size() != (*params)->ciphertext_bytes) {
@@ -154,7 +155,7 @@ KemKeyPair kem_keygen(KemLevel level) {
 
 CryptoResult<KemEncapsulation> kem_encapsulate(ByteView public_key) {
     auto key = parse_key(public_key, KeyKind::Public);
-    if (!key) return std::unexpected(key.error());
+    QELIX_TRY(key);
     const ParameterSet& p = *key->params;
     // Write the raw ciphertext straight into its place behind the marker and the tag.
     KemEncapsulation out{Bytes(1 + KEM_TAG_BYTES + p.ciphertext_bytes), SecretBytes(KEM_SHARED_SECRET_BYTES)};
@@ -168,9 +169,9 @@ CryptoResult<KemEncapsulation> kem_encapsulate(ByteView public_key) {
 
 CryptoResult<SecretBytes> kem_decapsulate(ByteView secret_key, ByteView ciphertext) {
     auto key = parse_key(secret_key, KeyKind::Secret);
-    if (!key) return std::unexpected(key.error());
+    QELIX_TRY(key);
     auto ct = parse_ciphertext(ciphertext);
-    if (!ct) return std::unexpected(ct.error());
+    QELIX_TRY(ct);
     if (key->params != ct->params) return std::unexpected(CryptoError::level_mismatch());
     const ParameterSet& p = *key->params;
 

@@ -20,7 +20,7 @@ using namespace qelix::crypto;
 
 namespace {
 
-// A genuine key pair and encapsulation of one level, made once from the fixed random stream.
+/// A genuine key pair and encapsulation of one level, made once from the fixed random stream.
 struct Genuine {
     KemKeyPair keys;
     KemEncapsulation sealed;
@@ -38,8 +38,7 @@ const Genuine& genuine(KemLevel level) {
     return all[static_cast<std::size_t>(level)];
 }
 
-// `original` with the provider's remaining bytes xored in at a chosen offset, then cut or
-// extended to a chosen length.
+/// `original` with the provider's bytes xored in at a chosen offset, then cut or extended to a chosen length.
 Bytes damaged(ByteView original, FuzzedDataProvider& in) {
     Bytes out(original.begin(), original.end());
     std::size_t offset = in.ConsumeIntegralInRange<std::size_t>(0, out.size());

@@ -7,13 +7,13 @@ namespace qelix::crypto {
 
 namespace {
 
-// Code points with the Unicode White_Space property.
+/// Code points with the Unicode White_Space property.
 bool is_white_space(char32_t c) {
     return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
            (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
 }
 
-// Length of the UTF-8 sequence starting with `lead`, 0 for a continuation byte.
+/// Length of the UTF-8 sequence starting with `lead`, 0 for a continuation byte.
 std::size_t sequence_length(unsigned char lead) {
     if (lead < 0x80) return 1;
     if ((lead & 0xE0) == 0xC0) return 2;

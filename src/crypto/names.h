@@ -4,8 +4,7 @@
 
 namespace qelix::crypto {
 
-/// A user-given level or scheme name as it is compared: leading and trailing Unicode
-/// white space removed, ASCII letters lower-cased (other characters kept as they are).
+/// A user-given name as it is compared: Unicode white space trimmed, ASCII letters lower-cased, the rest kept.
 std::string normalize_name(std::string_view utf8);
 
 }  // namespace qelix::crypto

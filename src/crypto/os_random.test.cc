@@ -38,7 +38,7 @@ TEST(OsRandom, SuccessiveFillsDiffer) {
     EXPECT_NE(a, b);
 }
 
-// Installs a fake source for one test and restores the real one afterwards.
+/// Installs a fake source for one test and restores the real one afterwards.
 class FakeSource : public ::testing::Test {
    protected:
     void install(RandomSource fake) { previous_ = swap_random_source_for_testing(fake); }
@@ -52,7 +52,7 @@ class FakeSource : public ::testing::Test {
 
 int calls = 0;
 
-// Alternates an interruption with a 3-byte read of 0x77 bytes.
+/// Alternates an interruption with a 3-byte read of 0x77 bytes.
 ssize_t stuttering(void* buffer, std::size_t n, unsigned int) {
     if (++calls % 2 == 1) {
         errno = EINTR;

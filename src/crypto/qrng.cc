@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::size_t BATCH_QUBITS = MAX_BATCH_QUBITS;
 
-// Feeds one batch's key to `emit` bit by bit: '1' is 1, anything else 0, at most k bits.
+/// Feeds one batch's key to `emit` bit by bit: '1' is 1, anything else 0, at most k bits.
 template <class Emit>
 std::size_t emit_key(const std::string& key, std::size_t k, Emit&& emit) {
     std::size_t taken = std::min(k, key.size());
@@ -19,7 +19,7 @@ std::size_t emit_key(const std::string& key, std::size_t k, Emit&& emit) {
     return taken;
 }
 
-// Runs batches for `n` bits, handing every bit to `emit`; returns the number of bits made.
+/// Runs batches for `n` bits, handing every bit to `emit`; returns the number of bits made.
 template <class Emit>
 std::uint64_t run_batches(std::uint64_t n, const BatchRunner& run, Emit&& emit) {
     std::uint64_t pos = 0;
@@ -35,7 +35,7 @@ std::uint64_t run_batches(std::uint64_t n, const BatchRunner& run, Emit&& emit) 
     return pos;
 }
 
-// Packs bits into a byte string as they arrive.
+/// Packs bits into a byte string as they arrive.
 class Packer {
    public:
     explicit Packer(Bytes& out) : out_(out) {}

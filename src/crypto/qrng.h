@@ -11,19 +11,16 @@
 
 namespace qelix::crypto {
 
-/// Runs one batch: `k` (1..8) qubits in equal superposition measured once; returns the
-/// outcome key (one '0'/'1' per qubit, qubit 0 first) or nothing when the run failed.
+/// One batch: `k` (1..8) equal-superposition qubits measured once, as '0'/'1' per qubit (qubit 0 first), or nothing.
 using BatchRunner = std::function<std::optional<std::string>(std::size_t k)>;
 
 /// Largest batch a runner is asked for.
 inline constexpr std::size_t MAX_BATCH_QUBITS = 8;
 
-/// Up to `n` random bits (each 0 or 1) in generation order, from batches of at most 8.
-/// Generation stops early, returning the bits so far, at the first failed batch.
+/// Up to `n` random bits (0 or 1) in generation order, from batches of at most 8; a failed batch ends it early.
 std::vector<std::uint8_t> generate_bits(std::uint64_t n, const BatchRunner& run);
 
-/// Packs bits into bytes, eight per byte, the first bit of each group in bit 0;
-/// a final incomplete group fills the low bits of one more byte.
+/// Bits packed eight per byte, each group's first bit in bit 0; a final short group fills one more byte's low bits.
 Bytes pack_bits(std::span<const std::uint8_t> bits);
 
 /// Up to `n` bytes: the bits of 8·n generated bits, packed (shorter if generation stopped early).

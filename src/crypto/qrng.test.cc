@@ -9,7 +9,7 @@
 namespace qelix::crypto {
 namespace {
 
-// A runner that plays back a fixed bit pattern, optionally failing after some batches.
+/// A runner that plays back a fixed bit pattern, optionally failing after some batches.
 struct Scripted {
     std::string pattern;
     std::size_t fail_after = SIZE_MAX;

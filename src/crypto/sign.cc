@@ -5,6 +5,7 @@
 
 #include "crypto/names.h"
 #include "core/error.h"
+#include "core/propagate.h"
 
 // PQClean's headers are plain C without linkage guards.
 extern "C" {
@@ -65,7 +66,7 @@ const std::array<Scheme, 2> SCHEMES = {{
 
 const Scheme& scheme_of(SignatureScheme scheme) { return SCHEMES[static_cast<std::size_t>(scheme)]; }
 
-// A parsed serialized object: its scheme and its raw part, borrowed from the caller's bytes.
+/// A parsed serialized object: its scheme and its raw part, borrowed from the caller's bytes.
 struct Parsed {
     const Scheme* scheme;
     ByteView raw;
@@ -73,8 +74,7 @@ struct Parsed {
 
 enum class ObjectKind { PublicKey, SecretKey, Signature };
 
-// Parses marker and length. Keys must have their exact length; a signature may be
-// shorter than the scheme's maximum (it then simply fails to verify).
+/// Parses marker and length: keys have their exact length, a signature may be shorter (it then fails to verify).
 CryptoResult<Parsed> parse(ByteView bytes, ObjectKind kind) {
     if (bytes.empty()) {
         const char* what = kind == ObjectKind::PublicKey   ? "serialized public key is empty"
@@ -138,7 +138,7 @@ SignKeyPair sign_keygen(SignatureScheme scheme) {
 
 CryptoResult<Bytes> sign(ByteView secret_key, ByteView message) {
     auto key = parse(secret_key, ObjectKind::SecretKey);
-    if (!key) return std::unexpected(key.error());
+    QELIX_TRY(key);
     const Scheme& s = *key->scheme;
     Bytes signature(1 + s.max_signature_bytes);
     signature[0] = s.marker;
@@ -152,9 +152,9 @@ CryptoResult<Bytes> sign(ByteView secret_key, ByteView message) {
 
 CryptoResult<bool> verify(ByteView public_key, ByteView message, ByteView signature) {
     auto key = parse(public_key, ObjectKind::PublicKey);
-    if (!key) return std::unexpected(key.error());
+    QELIX_TRY(key);
     auto sig = parse(signature, ObjectKind::Signature);
-    if (!sig) return std::unexpected(sig.error());
+    QELIX_TRY(sig);
     if (key->scheme != sig->scheme) return false;
     const Scheme& s = *key->scheme;
     return s.verify(nonnull_data(sig->raw), sig->raw.size(), nonnull_data(message), message.size(), key->raw.data()) ==

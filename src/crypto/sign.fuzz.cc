@@ -21,7 +21,7 @@ namespace {
 
 const ByteView MESSAGE(reinterpret_cast<const std::uint8_t*>("fuzzed but fixed message"), 24);
 
-// A genuine key pair of one scheme and its signature of MESSAGE, made once from the fixed random stream.
+/// A genuine key pair of one scheme and its signature of MESSAGE, made once from the fixed random stream.
 struct Genuine {
     SignKeyPair keys;
     Bytes signature;
@@ -39,8 +39,7 @@ const Genuine& genuine(SignatureScheme scheme) {
     return all[static_cast<std::size_t>(scheme)];
 }
 
-// `original` with the provider's remaining bytes xored in at a chosen offset, then cut or
-// extended to a chosen length.
+/// `original` with the provider's bytes xored in at a chosen offset, then cut or extended to a chosen length.
 Bytes damaged(ByteView original, FuzzedDataProvider& in) {
     Bytes out(original.begin(), original.end());
     std::size_t offset = in.ConsumeIntegralInRange<std::size_t>(0, out.size());

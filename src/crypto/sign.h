@@ -25,8 +25,7 @@ std::uint8_t signature_marker(SignatureScheme scheme);
 SignKeyPair sign_keygen(SignatureScheme scheme);
 /// The serialized detached signature of `message` (ML-DSA with an empty context string).
 CryptoResult<Bytes> sign(ByteView secret_key, ByteView message);
-/// Whether `signature` is a valid signature of `message` under `public_key`. Only keys and
-/// signatures that do not parse are errors; every signature that fails to verify is `false`.
+/// Whether `signature` signs `message` under `public_key`: unparsable input is an error, a failed check `false`.
 CryptoResult<bool> verify(ByteView public_key, ByteView message, ByteView signature);
 
 }  // namespace qelix::crypto

@@ -18,104 +18,138 @@ PyObject* none() { Py_RETURN_NONE; }
 /// A new Python `Circuit` owning a copy of `circuit`.
 PyObject* new_circuit(const Circuit& circuit) { return nb::cast(PyCircuit{circuit, {}}).release().ptr(); }
 
+// Signatures (with their doc text) of the methods below.
+const Signature COPY("copy", {"$self"}, "Return a shallow copy of the circuit.");
+const Signature H("h", {"$self", "qubit"}, "Apply a Hadamard gate.");
+const Signature X("x", {"$self", "qubit"}, "Apply a Pauli-X gate.");
+const Signature Y("y", {"$self", "qubit"}, "Apply a Pauli-Y gate.");
+const Signature Z("z", {"$self", "qubit"}, "Apply a Pauli-Z gate.");
+const Signature S("s", {"$self", "qubit"}, "Apply an S gate.");
+const Signature SDG("sdg", {"$self", "qubit"}, "Apply an S-dagger gate.");
+const Signature T("t", {"$self", "qubit"}, "Apply a T gate.");
+const Signature TDG("tdg", {"$self", "qubit"}, "Apply a T-dagger gate.");
+const Signature RX("rx", {"$self", "qubit", "theta"}, "Apply an Rx rotation in radians.");
+const Signature RY("ry", {"$self", "qubit", "theta"}, "Apply an Ry rotation in radians.");
+const Signature RZ("rz", {"$self", "qubit", "theta"}, "Apply an Rz rotation in radians.");
+const Signature SX("sx", {"$self", "qubit"}, "Apply a square-root X gate.");
+const Signature U3("u3", {"$self", "qubit", "theta", "phi", "lambda"}, "Apply a generic U3 rotation.");
+const Signature CNOT("cnot", {"$self", "control", "target"}, "Apply a controlled-NOT gate.");
+const Signature CX("cx", {"$self", "control", "target"}, "Alias for `cnot`.");
+const Signature CY("cy", {"$self", "control", "target"}, "Apply a controlled-Y gate.");
+const Signature CZ("cz", {"$self", "control", "target"}, "Apply a controlled-Z gate.");
+const Signature SWAP("swap", {"$self", "q0", "q1"}, "Apply a SWAP gate.");
+const Signature RZZ("rzz", {"$self", "q0", "q1", "theta"}, "Apply an RZZ interaction in radians.");
+const Signature TOFFOLI("toffoli", {"$self", "control_0", "control_1", "target"},
+                        "Apply a Toffoli gate using the library decomposition.");
+const Signature CRK("crk", {"$self", "control", "target", "k"}, "Apply a controlled phase rotation by `2*pi / 2^k`.");
+const Signature QFT("qft", {"$self", "qubits"}, "Apply the Quantum Fourier Transform over the provided qubits.");
+const Signature IQFT("iqft", {"$self", "qubits"},
+                     "Apply the inverse Quantum Fourier Transform over the provided qubits.");
+const Signature MEASURE("measure", {"$self", "qubit"},
+                        "Measure a qubit into the next classical bit and return that bit index.");
+const Signature MEASURE_INTO("measure_into", {"$self", "qubit", "classical_bit"},
+                             "Measure a qubit into an explicit classical bit.");
+const Signature MEASURE_ALL("measure_all", {"$self"}, "Measure every qubit in order.");
+const Signature BARRIER("barrier", {"$self", "qubits"}, "Insert a logical barrier across the provided qubits.");
+const Signature BARRIER_ALL("barrier_all", {"$self"}, "Insert a barrier across all qubits.");
+const Signature APPEND("append", {"$self", "other"}, "Append another circuit with the same width.");
+const Signature COMPOSE("compose", {"$self", "other", "qubit_mapping"},
+                        "Compose another circuit onto a mapped set of qubits.");
+const Signature DRAW("draw", {"$self"}, "Return the ASCII circuit diagram.");
+const Signature DRAW_SVG("draw_svg", {"$self"},
+                         "Return the circuit drawing as SVG text: one wire per qubit, gates packed into columns.");
+const Signature REPR_SVG("_repr_svg_", {"$self"},
+                         "The drawing notebooks show (long circuits end in an ellipsis after 300 columns).");
+const Signature TO_QASM("to_qasm", {"$self"}, "Export the circuit as `OpenQASM` 2.0 source.");
+const Signature COPY_DUNDER("__copy__", {"$self"});
+const Signature DEEPCOPY("__deepcopy__", {"$self", "_memo"});
+const Signature CIRCUIT("Circuit", {"num_qubits"}, "Quantum circuit composed of gates, barriers, and measurements.");
+
 /// Runs a mutating builder under the exclusive borrow of `self`.
-template <std::size_t N, class F>
-PyObject* build(const Parameters<N>& params, PyObject* self, PyObject* args, PyObject* kwargs, F&& body) {
+template <class F>
+PyObject* build(const Signature& signature, PyObject* self, PyObject* args, PyObject* kwargs, F&& body) {
     return guarded([&] {
-        auto arg = params.bind(args, kwargs);
+        Args a = signature.bind(args, kwargs);
         PyCircuit& c = self_of<PyCircuit>(self);
         ExclusiveBorrow write(c.borrow);
-        unwrap(body(c.circuit, arg));
+        unwrap(body(c.circuit, a));
         return none();
     });
 }
 
-template <Name name, Status (Circuit::*Apply)(std::size_t)>
+template <const Signature& SIG, Status (Circuit::*Apply)(std::size_t)>
 PyObject* one_qubit(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params(name.text, {"qubit"}, 1);
-    return build(params, self, args, kwargs, [](Circuit& c, auto& a) { return (c.*Apply)(to_index(a[0], "qubit")); });
+    return build(SIG, self, args, kwargs, [](Circuit& c, const Args& a) { return (c.*Apply)(a.index(0)); });
 }
 
-template <Name name, Status (Circuit::*Apply)(std::size_t, double)>
+template <const Signature& SIG, Status (Circuit::*Apply)(std::size_t, double)>
 PyObject* rotation(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<2> params(name.text, {"qubit", "theta"}, 2);
-    return build(params, self, args, kwargs, [](Circuit& c, auto& a) {
-        std::size_t q = to_index(a[0], "qubit");
-        return (c.*Apply)(q, to_real(a[1], "theta"));
+    return build(SIG, self, args, kwargs, [](Circuit& c, const Args& a) {
+        std::size_t q = a.index(0);
+        return (c.*Apply)(q, a.real(1));
     });
 }
 
-template <Name name, Name first, Name second, Status (Circuit::*Apply)(std::size_t, std::size_t)>
+template <const Signature& SIG, Status (Circuit::*Apply)(std::size_t, std::size_t)>
 PyObject* two_qubit(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<2> params(name.text, {first.text, second.text}, 2);
-    return build(params, self, args, kwargs, [](Circuit& c, auto& a) {
-        std::size_t q0 = to_index(a[0], first.text);
-        return (c.*Apply)(q0, to_index(a[1], second.text));
+    return build(SIG, self, args, kwargs, [](Circuit& c, const Args& a) {
+        std::size_t q0 = a.index(0);
+        return (c.*Apply)(q0, a.index(1));
     });
 }
 
 PyObject* u3(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<4> params("u3", {"qubit", "theta", "phi", "lambda"}, 4);
-    return build(params, self, args, kwargs, [](Circuit& c, auto& a) {
-        std::size_t q = to_index(a[0], "qubit");
-        double theta = to_real(a[1], "theta"), phi = to_real(a[2], "phi");
-        return c.u3(q, theta, phi, to_real(a[3], "lambda"));
+    return build(U3, self, args, kwargs, [](Circuit& c, const Args& a) {
+        std::size_t q = a.index(0);
+        double theta = a.real(1), phi = a.real(2);
+        return c.u3(q, theta, phi, a.real(3));
     });
 }
 
 PyObject* rzz(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<3> params("rzz", {"q0", "q1", "theta"}, 3);
-    return build(params, self, args, kwargs, [](Circuit& c, auto& a) {
-        std::size_t q0 = to_index(a[0], "q0"), q1 = to_index(a[1], "q1");
-        return c.rzz(q0, q1, to_real(a[2], "theta"));
+    return build(RZZ, self, args, kwargs, [](Circuit& c, const Args& a) {
+        std::size_t q0 = a.index(0), q1 = a.index(1);
+        return c.rzz(q0, q1, a.real(2));
     });
 }
 
 PyObject* toffoli(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<3> params("toffoli", {"control_0", "control_1", "target"}, 3);
-    return build(params, self, args, kwargs, [](Circuit& c, auto& a) {
-        std::size_t c0 = to_index(a[0], "control_0"), c1 = to_index(a[1], "control_1");
-        return c.toffoli(c0, c1, to_index(a[2], "target"));
+    return build(TOFFOLI, self, args, kwargs, [](Circuit& c, const Args& a) {
+        std::size_t c0 = a.index(0), c1 = a.index(1);
+        return c.toffoli(c0, c1, a.index(2));
     });
 }
 
 PyObject* crk(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<3> params("crk", {"control", "target", "k"}, 3);
-    return build(params, self, args, kwargs, [](Circuit& c, auto& a) {
-        std::size_t control = to_index(a[0], "control"), target = to_index(a[1], "target");
-        return c.crk(control, target, to_index(a[2], "k"));
+    return build(CRK, self, args, kwargs, [](Circuit& c, const Args& a) {
+        std::size_t control = a.index(0), target = a.index(1);
+        return c.crk(control, target, a.index(2));
     });
 }
 
-template <Name name, Status (Circuit::*Apply)(std::span<const std::size_t>)>
+template <const Signature& SIG, Status (Circuit::*Apply)(std::span<const std::size_t>)>
 PyObject* over_list(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params(name.text, {"qubits"}, 1);
-    return build(params, self, args, kwargs,
-                 [](Circuit& c, auto& a) { return (c.*Apply)(to_index_list(a[0], "qubits")); });
+    return build(SIG, self, args, kwargs, [](Circuit& c, const Args& a) { return (c.*Apply)(a.index_list(0)); });
 }
 
 PyObject* barrier(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("barrier", {"qubits"}, 1);
-    return build(params, self, args, kwargs,
-                 [](Circuit& c, auto& a) { return c.barrier(to_index_list(a[0], "qubits")); });
+    return build(BARRIER, self, args, kwargs, [](Circuit& c, const Args& a) { return c.barrier(a.index_list(0)); });
 }
 
 PyObject* measure(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("measure", {"qubit"}, 1);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
+        Args a = MEASURE.bind(args, kwargs);
         PyCircuit& c = self_of<PyCircuit>(self);
         ExclusiveBorrow write(c.borrow);
-        std::size_t bit = unwrap(c.circuit.measure(to_index(a[0], "qubit")));
+        std::size_t bit = unwrap(c.circuit.measure(a.index(0)));
         return PyLong_FromSize_t(bit);
     });
 }
 
 PyObject* measure_into(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<2> params("measure_into", {"qubit", "classical_bit"}, 2);
-    return build(params, self, args, kwargs, [](Circuit& c, auto& a) {
-        std::size_t q = to_index(a[0], "qubit");
-        return c.measure_into(q, to_index(a[1], "classical_bit"));
+    return build(MEASURE_INTO, self, args, kwargs, [](Circuit& c, const Args& a) {
+        std::size_t q = a.index(0);
+        return c.measure_into(q, a.index(1));
     });
 }
 
@@ -130,12 +164,11 @@ PyObject* no_argument(PyObject* self, PyObject*) noexcept {
 }
 
 PyObject* append(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("append", {"other"}, 1);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
+        Args a = APPEND.bind(args, kwargs);
         PyCircuit& c = self_of<PyCircuit>(self);
         ExclusiveBorrow write(c.borrow);
-        PyCircuit& other = to_instance<PyCircuit>(a[0], "other");
+        PyCircuit& other = a.get(0, to_instance<PyCircuit>);
         SharedBorrow read(other.borrow);
         unwrap(c.circuit.append(other.circuit));
         return none();
@@ -143,14 +176,13 @@ PyObject* append(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
 }
 
 PyObject* compose(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<2> params("compose", {"other", "qubit_mapping"}, 2);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
+        Args a = COMPOSE.bind(args, kwargs);
         PyCircuit& c = self_of<PyCircuit>(self);
         ExclusiveBorrow write(c.borrow);
-        PyCircuit& other = to_instance<PyCircuit>(a[0], "other");
+        PyCircuit& other = a.get(0, to_instance<PyCircuit>);
         SharedBorrow read(other.borrow);
-        unwrap(c.circuit.compose(other.circuit, to_index_list(a[1], "qubit_mapping")));
+        unwrap(c.circuit.compose(other.circuit, a.index_list(1)));
         return none();
     });
 }
@@ -165,47 +197,42 @@ PyObject* query(PyObject* self, F&& body) {
     });
 }
 
-PyObject* text(const std::string& s) {
-    return PyUnicode_FromStringAndSize(s.data(), static_cast<Py_ssize_t>(s.size()));
-}
-
 PyObject* copy(PyObject* self, PyObject*) noexcept {
     return query(self, [](const Circuit& c) { return new_circuit(c); });
 }
 
 PyObject* deepcopy(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("__deepcopy__", {"_memo"}, 1);
     return guarded([&] {
-        params.bind(args, kwargs);
+        DEEPCOPY.bind(args, kwargs);
         return copy(self, nullptr);
     });
 }
 
 PyObject* draw_text(PyObject* self, PyObject*) noexcept {
-    return query(self, [](const Circuit& c) { return text(draw(c)); });
+    return query(self, [](const Circuit& c) { return to_python_text(draw(c)); });
 }
 
 PyObject* svg_text(PyObject* self, PyObject*) noexcept {
-    return query(self, [](const Circuit& c) { return text(draw_svg(c)); });
+    return query(self, [](const Circuit& c) { return to_python_text(draw_svg(c)); });
 }
 
 /// Columns a notebook shows of a long circuit before an ellipsis; draw_svg() draws them all.
 constexpr std::size_t NOTEBOOK_COLUMNS = 300;
 
 PyObject* repr_svg(PyObject* self, PyObject*) noexcept {
-    return query(self, [](const Circuit& c) { return text(draw_svg(c, NOTEBOOK_COLUMNS)); });
+    return query(self, [](const Circuit& c) { return to_python_text(draw_svg(c, NOTEBOOK_COLUMNS)); });
 }
 
 PyObject* qasm_text(PyObject* self, PyObject*) noexcept {
-    return query(self, [](const Circuit& c) { return text(to_qasm(c)); });
+    return query(self, [](const Circuit& c) { return to_python_text(to_qasm(c)); });
 }
 
 PyObject* str(PyObject* self) noexcept { return draw_text(self, nullptr); }
 
 PyObject* repr(PyObject* self) noexcept {
     return query(self, [](const Circuit& c) {
-        return text("Circuit(" + std::to_string(c.num_qubits()) + " qubits, " + std::to_string(c.gate_count()) +
-                    " gates, depth " + std::to_string(c.depth()) + ")");
+        return to_python_text("Circuit(" + std::to_string(c.num_qubits()) + " qubits, " +
+                              std::to_string(c.gate_count()) + " gates, depth " + std::to_string(c.depth()) + ")");
     });
 }
 
@@ -218,10 +245,9 @@ Py_ssize_t length(PyObject* self) noexcept {
 }
 
 int init(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("Circuit", {"num_qubits"}, 1);
     PyObject* ok = guarded([&] {
-        auto a = params.bind(args, kwargs);
-        Circuit circuit = unwrap(Circuit::create(to_index(a[0], "num_qubits")));
+        Args a = CIRCUIT.bind(args, kwargs);
+        Circuit circuit = unwrap(Circuit::create(a.index(0)));
         if (nb::inst_ready(self)) nb::inst_destruct(self);
         new (nb::inst_ptr<PyCircuit>(self)) PyCircuit{std::move(circuit), {}};
         nb::inst_mark_ready(self);
@@ -238,61 +264,43 @@ PyObject* figure(PyObject* self, void*) noexcept {
 }
 
 PyMethodDef METHODS[] = {
-    method_def("copy", copy, "copy($self)\n--\n\nReturn a shallow copy of the circuit."),
-    method_def("h", one_qubit<"h", &Circuit::h>, "h($self, qubit)\n--\n\nApply a Hadamard gate."),
-    method_def("x", one_qubit<"x", &Circuit::x>, "x($self, qubit)\n--\n\nApply a Pauli-X gate."),
-    method_def("y", one_qubit<"y", &Circuit::y>, "y($self, qubit)\n--\n\nApply a Pauli-Y gate."),
-    method_def("z", one_qubit<"z", &Circuit::z>, "z($self, qubit)\n--\n\nApply a Pauli-Z gate."),
-    method_def("s", one_qubit<"s", &Circuit::s>, "s($self, qubit)\n--\n\nApply an S gate."),
-    method_def("sdg", one_qubit<"sdg", &Circuit::sdg>, "sdg($self, qubit)\n--\n\nApply an S-dagger gate."),
-    method_def("t", one_qubit<"t", &Circuit::t>, "t($self, qubit)\n--\n\nApply a T gate."),
-    method_def("tdg", one_qubit<"tdg", &Circuit::tdg>, "tdg($self, qubit)\n--\n\nApply a T-dagger gate."),
-    method_def("rx", rotation<"rx", &Circuit::rx>, "rx($self, qubit, theta)\n--\n\nApply an Rx rotation in radians."),
-    method_def("ry", rotation<"ry", &Circuit::ry>, "ry($self, qubit, theta)\n--\n\nApply an Ry rotation in radians."),
-    method_def("rz", rotation<"rz", &Circuit::rz>, "rz($self, qubit, theta)\n--\n\nApply an Rz rotation in radians."),
-    method_def("sx", one_qubit<"sx", &Circuit::sx>, "sx($self, qubit)\n--\n\nApply a square-root X gate."),
-    method_def("u3", u3, "u3($self, qubit, theta, phi, lambda)\n--\n\nApply a generic U3 rotation."),
-    method_def("cnot", two_qubit<"cnot", "control", "target", &Circuit::cnot>,
-               "cnot($self, control, target)\n--\n\nApply a controlled-NOT gate."),
-    method_def("cx", two_qubit<"cx", "control", "target", &Circuit::cnot>,
-               "cx($self, control, target)\n--\n\nAlias for `cnot`."),
-    method_def("cy", two_qubit<"cy", "control", "target", &Circuit::cy>,
-               "cy($self, control, target)\n--\n\nApply a controlled-Y gate."),
-    method_def("cz", two_qubit<"cz", "control", "target", &Circuit::cz>,
-               "cz($self, control, target)\n--\n\nApply a controlled-Z gate."),
-    method_def("swap", two_qubit<"swap", "q0", "q1", &Circuit::swap>, "swap($self, q0, q1)\n--\n\nApply a SWAP gate."),
-    method_def("rzz", rzz, "rzz($self, q0, q1, theta)\n--\n\nApply an RZZ interaction in radians."),
-    method_def("toffoli", toffoli,
-               "toffoli($self, control_0, control_1, target)\n--\n\nApply a Toffoli gate using the library "
-               "decomposition."),
-    method_def("crk", crk, "crk($self, control, target, k)\n--\n\nApply a controlled phase rotation by `2*pi / 2^k`."),
-    method_def("qft", over_list<"qft", &Circuit::qft>,
-               "qft($self, qubits)\n--\n\nApply the Quantum Fourier Transform over the provided qubits."),
-    method_def("iqft", over_list<"iqft", &Circuit::iqft>,
-               "iqft($self, qubits)\n--\n\nApply the inverse Quantum Fourier Transform over the provided qubits."),
-    method_def("measure", measure,
-               "measure($self, qubit)\n--\n\nMeasure a qubit into the next classical bit and return that bit index."),
-    method_def("measure_into", measure_into,
-               "measure_into($self, qubit, classical_bit)\n--\n\nMeasure a qubit into an explicit classical bit."),
-    method_def("measure_all", no_argument<&Circuit::measure_all>,
-               "measure_all($self)\n--\n\nMeasure every qubit in order."),
-    method_def("barrier", barrier,
-               "barrier($self, qubits)\n--\n\nInsert a logical barrier across the provided qubits."),
-    method_def("barrier_all", no_argument<&Circuit::barrier_all>,
-               "barrier_all($self)\n--\n\nInsert a barrier across all qubits."),
-    method_def("append", append, "append($self, other)\n--\n\nAppend another circuit with the same width."),
-    method_def("compose", compose,
-               "compose($self, other, qubit_mapping)\n--\n\nCompose another circuit onto a mapped set of qubits."),
-    method_def("draw", draw_text, "draw($self)\n--\n\nReturn the ASCII circuit diagram."),
-    method_def("draw_svg", svg_text,
-               "draw_svg($self)\n--\n\nReturn the circuit drawing as SVG text: one wire per qubit, gates packed "
-               "into columns."),
-    method_def("_repr_svg_", repr_svg,
-               "_repr_svg_($self)\n--\n\nThe drawing notebooks show (long circuits end in an ellipsis after "
-               "300 columns)."),
-    method_def("to_qasm", qasm_text, "to_qasm($self)\n--\n\nExport the circuit as `OpenQASM` 2.0 source."),
-    method_def("__copy__", copy, "__copy__($self)\n--\n\n"),
-    method_def("__deepcopy__", deepcopy, "__deepcopy__($self, _memo)\n--\n\n"),
+    COPY.def(copy),
+    H.def(one_qubit<H, &Circuit::h>),
+    X.def(one_qubit<X, &Circuit::x>),
+    Y.def(one_qubit<Y, &Circuit::y>),
+    Z.def(one_qubit<Z, &Circuit::z>),
+    S.def(one_qubit<S, &Circuit::s>),
+    SDG.def(one_qubit<SDG, &Circuit::sdg>),
+    T.def(one_qubit<T, &Circuit::t>),
+    TDG.def(one_qubit<TDG, &Circuit::tdg>),
+    RX.def(rotation<RX, &Circuit::rx>),
+    RY.def(rotation<RY, &Circuit::ry>),
+    RZ.def(rotation<RZ, &Circuit::rz>),
+    SX.def(one_qubit<SX, &Circuit::sx>),
+    U3.def(u3),
+    CNOT.def(two_qubit<CNOT, &Circuit::cnot>),
+    CX.def(two_qubit<CX, &Circuit::cnot>),
+    CY.def(two_qubit<CY, &Circuit::cy>),
+    CZ.def(two_qubit<CZ, &Circuit::cz>),
+    SWAP.def(two_qubit<SWAP, &Circuit::swap>),
+    RZZ.def(rzz),
+    TOFFOLI.def(toffoli),
+    CRK.def(crk),
+    QFT.def(over_list<QFT, &Circuit::qft>),
+    IQFT.def(over_list<IQFT, &Circuit::iqft>),
+    MEASURE.def(measure),
+    MEASURE_INTO.def(measure_into),
+    MEASURE_ALL.def(no_argument<&Circuit::measure_all>),
+    BARRIER.def(barrier),
+    BARRIER_ALL.def(no_argument<&Circuit::barrier_all>),
+    APPEND.def(append),
+    COMPOSE.def(compose),
+    DRAW.def(draw_text),
+    DRAW_SVG.def(svg_text),
+    REPR_SVG.def(repr_svg),
+    TO_QASM.def(qasm_text),
+    COPY_DUNDER.def(copy),
+    DEEPCOPY.def(deepcopy),
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -317,10 +325,6 @@ PyType_Slot SLOTS[] = {
 
 }  // namespace
 
-void bind_circuit(nb::module_& m) {
-    nb::class_<PyCircuit>(m, "Circuit",
-                          "Circuit(num_qubits)\n--\n\nQuantum circuit composed of gates, barriers, and measurements.",
-                          nb::type_slots(SLOTS));
-}
+void bind_circuit(nb::module_& m) { nb::class_<PyCircuit>(m, "Circuit", CIRCUIT.doc(), nb::type_slots(SLOTS)); }
 
 }  // namespace qelix::py

@@ -39,6 +39,11 @@ std::vector<bool> to_flag_list(nb::handle value, const char* name);
 /// A bytes object, viewed in place without copying.
 std::span<const std::uint8_t> to_bytes(nb::handle value, const char* name);
 
+/// New Python text from UTF-8.
+inline PyObject* to_python_text(std::string_view s) {
+    return PyUnicode_FromStringAndSize(s.data(), static_cast<Py_ssize_t>(s.size()));
+}
+
 /// A new list of Python floats.
 nb::list float_list(std::span<const double> values);
 

@@ -54,6 +54,22 @@ PyObject* new_bytes_filled(std::uint64_t size, F&& fill) {
     return out.release().ptr();
 }
 
+// Signatures of the functions below (the submodule's table).
+const Signature KEM_KEYGEN("kem_keygen", {{"level", "None"}});
+const Signature KEM_ENCAPSULATE("kem_encapsulate", {"public_key"});
+const Signature KEM_DECAPSULATE("kem_decapsulate", {"secret_key", "ciphertext"});
+const Signature SIGN_KEYGEN("sign_keygen", {{"scheme", "None"}});
+const Signature SIGN("sign", {"secret_key", "message"});
+const Signature VERIFY("verify", {"public_key", "message", "signature"});
+const Signature SHA3_256("sha3_256", {"data"});
+const Signature SHA3_512("sha3_512", {"data"});
+const Signature SHAKE128("shake128", {"data", "output_len"});
+const Signature SHAKE256("shake256", {"data", "output_len"});
+const Signature RANDOM_BYTES("random_bytes", {"n"});
+const Signature RANDOM_BITS("random_bits", {"n"});
+const Signature RANDOM_SEED("random_seed", {});
+const Signature RANDOM_U64("random_u64", {});
+
 PyObject* pair(PyObject* first, PyObject* second) {
     nb::object a = nb::steal(first), b = nb::steal(second);
     if (!a.is_valid() || !b.is_valid()) throw nb::python_error();
@@ -61,82 +77,74 @@ PyObject* pair(PyObject* first, PyObject* second) {
 }
 
 PyObject* kem_keygen(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("kem_keygen", {"level"}, 0);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
-        crypto::KemLevel level = unwrap_crypto(crypto::parse_kem_level(to_optional_text(a[0], "level")));
+        Args a = KEM_KEYGEN.bind(args, kwargs);
+        crypto::KemLevel level = unwrap_crypto(crypto::parse_kem_level(a.get(0, to_optional_text)));
         crypto::KemKeyPair keys = crypto::kem_keygen(level);
         return pair(new_bytes(keys.public_key), new_bytes(keys.secret_key));
     });
 }
 
 PyObject* kem_encapsulate(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("kem_encapsulate", {"public_key"}, 1);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
-        crypto::KemEncapsulation enc = unwrap_crypto(crypto::kem_encapsulate(to_bytes(a[0], "public_key")));
+        Args a = KEM_ENCAPSULATE.bind(args, kwargs);
+        crypto::KemEncapsulation enc = unwrap_crypto(crypto::kem_encapsulate(a.get(0, to_bytes)));
         return pair(new_bytes(enc.ciphertext), new_bytes(enc.shared_secret));
     });
 }
 
 PyObject* kem_decapsulate(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<2> params("kem_decapsulate", {"secret_key", "ciphertext"}, 2);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
-        ByteView secret_key = to_bytes(a[0], "secret_key");
-        ByteView ciphertext = to_bytes(a[1], "ciphertext");
+        Args a = KEM_DECAPSULATE.bind(args, kwargs);
+        ByteView secret_key = a.get(0, to_bytes);
+        ByteView ciphertext = a.get(1, to_bytes);
         return new_bytes(unwrap_crypto(crypto::kem_decapsulate(secret_key, ciphertext)));
     });
 }
 
 PyObject* sign_keygen(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("sign_keygen", {"scheme"}, 0);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
-        auto scheme = unwrap_crypto(crypto::parse_signature_scheme(to_optional_text(a[0], "scheme")));
+        Args a = SIGN_KEYGEN.bind(args, kwargs);
+        auto scheme = unwrap_crypto(crypto::parse_signature_scheme(a.get(0, to_optional_text)));
         crypto::SignKeyPair keys = crypto::sign_keygen(scheme);
         return pair(new_bytes(keys.public_key), new_bytes(keys.secret_key));
     });
 }
 
 PyObject* sign(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<2> params("sign", {"secret_key", "message"}, 2);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
-        ByteView secret_key = to_bytes(a[0], "secret_key");
-        ByteView message = to_bytes(a[1], "message");
+        Args a = SIGN.bind(args, kwargs);
+        ByteView secret_key = a.get(0, to_bytes);
+        ByteView message = a.get(1, to_bytes);
         return new_bytes(unwrap_crypto(crypto::sign(secret_key, message)));
     });
 }
 
 PyObject* verify(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<3> params("verify", {"public_key", "message", "signature"}, 3);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
-        ByteView public_key = to_bytes(a[0], "public_key");
-        ByteView message = to_bytes(a[1], "message");
-        ByteView signature = to_bytes(a[2], "signature");
+        Args a = VERIFY.bind(args, kwargs);
+        ByteView public_key = a.get(0, to_bytes);
+        ByteView message = a.get(1, to_bytes);
+        ByteView signature = a.get(2, to_bytes);
         return PyBool_FromLong(unwrap_crypto(crypto::verify(public_key, message, signature)));
     });
 }
 
-template <Name name, auto Digest>
+template <const Signature& SIG, auto Digest>
 PyObject* digest(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params(name.text, {"data"}, 1);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
-        auto out = Digest(to_bytes(a[0], "data"));
+        Args a = SIG.bind(args, kwargs);
+        auto out = Digest(a.get(0, to_bytes));
         return new_bytes(ByteView(out));
     });
 }
 
-template <Name name, void (*Squeeze)(ByteView, std::span<std::uint8_t>)>
+template <const Signature& SIG, void (*Squeeze)(ByteView, std::span<std::uint8_t>)>
 PyObject* xof(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<2> params(name.text, {"data", "output_len"}, 2);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
-        ByteView data = to_bytes(a[0], "data");
-        std::uint64_t output_len = to_index(a[1], "output_len");
+        Args a = SIG.bind(args, kwargs);
+        ByteView data = a.get(0, to_bytes);
+        std::uint64_t output_len = a.index(1);
         return new_bytes_filled(output_len, [&](std::span<std::uint8_t> out) { Squeeze(data, out); });
     });
 }
@@ -148,10 +156,9 @@ crypto::Sha3_512Digest sha3_512_of(ByteView data) { return crypto::sha3_512(data
 static_assert(crypto::MAX_BATCH_QUBITS <= MAX_SOURCE_QUBITS);
 
 PyObject* random_bytes(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("random_bytes", {"n"}, 1);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
-        std::uint64_t n = to_index(a[0], "n");
+        Args a = RANDOM_BYTES.bind(args, kwargs);
+        std::uint64_t n = a.index(0);
         // The packed bytes, then their copy in the result.
         check_allocatable(n, 2);
         return new_bytes(crypto::generate_bytes(n, measurement_source()));
@@ -159,10 +166,9 @@ PyObject* random_bytes(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
 }
 
 PyObject* random_bits(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("random_bits", {"n"}, 1);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
-        std::uint64_t n = to_index(a[0], "n");
+        Args a = RANDOM_BITS.bind(args, kwargs);
+        std::uint64_t n = a.index(0);
         // One byte per bit, then one list slot per bit.
         check_allocatable(n, 1 + sizeof(PyObject*));
         std::vector<std::uint8_t> bits = crypto::generate_bits(n, measurement_source());
@@ -189,20 +195,20 @@ PyObject* random_u64(PyObject*, PyObject*) noexcept {
 }
 
 PyMethodDef FUNCTIONS[] = {
-    method_def("kem_keygen", kem_keygen, "kem_keygen(level=None)\n--\n\n"),
-    method_def("kem_encapsulate", kem_encapsulate, "kem_encapsulate(public_key)\n--\n\n"),
-    method_def("kem_decapsulate", kem_decapsulate, "kem_decapsulate(secret_key, ciphertext)\n--\n\n"),
-    method_def("sign_keygen", sign_keygen, "sign_keygen(scheme=None)\n--\n\n"),
-    method_def("sign", sign, "sign(secret_key, message)\n--\n\n"),
-    method_def("verify", verify, "verify(public_key, message, signature)\n--\n\n"),
-    method_def("sha3_256", digest<"sha3_256", sha3_256_of>, "sha3_256(data)\n--\n\n"),
-    method_def("sha3_512", digest<"sha3_512", sha3_512_of>, "sha3_512(data)\n--\n\n"),
-    method_def("shake128", xof<"shake128", crypto::shake128>, "shake128(data, output_len)\n--\n\n"),
-    method_def("shake256", xof<"shake256", crypto::shake256>, "shake256(data, output_len)\n--\n\n"),
-    method_def("random_bytes", random_bytes, "random_bytes(n)\n--\n\n"),
-    method_def("random_bits", random_bits, "random_bits(n)\n--\n\n"),
-    method_def("random_seed", random_seed, "random_seed()\n--\n\n"),
-    method_def("random_u64", random_u64, "random_u64()\n--\n\n"),
+    KEM_KEYGEN.def(kem_keygen),
+    KEM_ENCAPSULATE.def(kem_encapsulate),
+    KEM_DECAPSULATE.def(kem_decapsulate),
+    SIGN_KEYGEN.def(sign_keygen),
+    SIGN.def(sign),
+    VERIFY.def(verify),
+    SHA3_256.def(digest<SHA3_256, sha3_256_of>),
+    SHA3_512.def(digest<SHA3_512, sha3_512_of>),
+    SHAKE128.def(xof<SHAKE128, crypto::shake128>),
+    SHAKE256.def(xof<SHAKE256, crypto::shake256>),
+    RANDOM_BYTES.def(random_bytes),
+    RANDOM_BITS.def(random_bits),
+    RANDOM_SEED.def(random_seed),
+    RANDOM_U64.def(random_u64),
 };
 
 }  // namespace

@@ -2,14 +2,19 @@
 // Functions and methods are plain CPython method definitions whose doc strings
 // carry their signature line ("h($self, qubit)\n--\n\nApply a Hadamard gate."),
 // so Python derives `__text_signature__` and `__doc__` from them and binds
-// arguments with its own standard wording. nanobind creates the types and owns
-// the instances; these helpers connect the two.
+// arguments with its own standard wording. A `Signature` declares each one once and
+// yields both the doc string and the argument binding. nanobind creates the types
+// and owns the instances; these helpers connect the two.
 #include <nanobind/nanobind.h>
 
 #include <array>
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <utility>
+#include <vector>
+
+#include "python/convert.h"
 
 namespace qelix::py {
 
@@ -29,7 +34,7 @@ PyObject* guarded(F&& body) noexcept {
     }
 }
 
-/// A string usable as a template argument, so one template can serve many methods.
+/// A string usable as a template argument (older spelling: templates now take a `const Signature&`).
 template <std::size_t L>
 struct Name {
     char text[L];
@@ -38,8 +43,8 @@ struct Name {
     }
 };
 
-/// The parameters of one function: names in signature order, the first
-/// `required` of them mandatory, all accepted positionally or by keyword.
+/// The parameters of one function, the first `required` mandatory (older spelling of Signature, whose
+/// doc line it does not make; kept until every binding declares a Signature).
 template <std::size_t N>
 class Parameters {
    public:
@@ -72,6 +77,66 @@ class Parameters {
 
     std::array<char*, N + 1> keywords_{};
     std::string format_;
+};
+
+/// One parameter of a Python signature: its name and, when it is optional, its default as
+/// the signature line shows it ("None", "1000", "\"statevector\"").
+struct Param {
+    const char* name;
+    const char* shown_default = nullptr;
+    Param(const char* name) : name(name) {}
+    Param(const char* name, const char* shown_default) : name(name), shown_default(shown_default) {}
+};
+
+/// The arguments of one call as a Signature bound them; each converts under its declared name.
+class Args {
+   public:
+    /// Most parameters a signature may declare.
+    static constexpr std::size_t MAX = 8;
+
+    /// The raw argument: a null handle when an optional one was omitted.
+    nb::handle operator[](std::size_t i) const { return values_[i]; }
+    /// The declared name of argument i.
+    const char* name(std::size_t i) const { return names_[i]; }
+    /// Argument i through `convert(value, name)`: to_index, to_real, to_instance<T>, ...
+    template <class Convert>
+    decltype(auto) get(std::size_t i, Convert&& convert) const {
+        return convert(values_[i], names_[i]);
+    }
+    std::uint64_t index(std::size_t i) const { return to_index(values_[i], names_[i]); }
+    double real(std::size_t i) const { return to_real(values_[i], names_[i]); }
+    std::vector<std::size_t> index_list(std::size_t i) const { return to_index_list(values_[i], names_[i]); }
+
+   private:
+    friend class Signature;
+    std::array<nb::handle, MAX> values_{};
+    std::array<const char*, MAX> names_{};
+};
+
+/// A Python callable's signature, written once: it makes the doc string's signature line
+/// ("h($self, qubit)\n--\n\nApply a Hadamard gate.") and binds each call's arguments by
+/// the same names. A first parameter "$self" marks a method: shown, never bound. Optional
+/// parameters (those with a shown default) follow the required ones.
+class Signature {
+   public:
+    Signature(const char* name, std::initializer_list<Param> params, const char* doc = "");
+
+    const char* name() const { return name_; }
+    /// The full doc string, from which CPython derives `__text_signature__` and `__doc__`.
+    const char* doc() const { return doc_.c_str(); }
+    /// Binds a call's positional and keyword arguments (TypeError in CPython's own wording).
+    Args bind(PyObject* args, PyObject* kwargs) const;
+    /// The method-table entry of `fn` under this signature.
+    PyMethodDef def(PyCFunctionWithKeywords fn) const;
+    /// The method-table entry of `fn`, which takes no arguments.
+    PyMethodDef def(PyCFunction fn) const;
+
+   private:
+    const char* name_;
+    std::vector<const char*> names_;
+    std::vector<char*> keywords_;
+    std::string format_;
+    std::string doc_;
 };
 
 /// The C++ value inside an initialised instance of bound class T.

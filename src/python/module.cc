@@ -45,5 +45,5 @@ NB_MODULE(qelix, m) {
         export_name(algorithms, algorithm_defs[i]->ml_name, algorithm_functions[i]);
     export_name(m, "algorithms", algorithms);
 
-    export_name(m, "__version__", nb::str("0.1.0"));
+    export_name(m, "__version__", nb::str(QELIX_VERSION));
 }

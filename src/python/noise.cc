@@ -9,10 +9,20 @@ namespace {
 
 PyObject* new_noise_model(NoiseModel model) { return nb::cast(PyNoiseModel{std::move(model), {}}).release().ptr(); }
 
+const Signature NOISE_MODEL("NoiseModel", {}, "Noise model for realistic hardware-aware simulation.");
+const Signature IDEAL("ideal", {}, "Return a noiseless profile.");
+const Signature IBM("ibm", {}, "Return an IBM-like superconducting profile.");
+const Signature IONQ("ionq", {}, "Return an IonQ-like trapped-ion profile.");
+const Signature UNIFORM("uniform", {"single_qubit_error", "two_qubit_error", "readout_error"},
+                        "Create a uniform depolarizing and readout profile.");
+const Signature FROM_HARDWARE("from_hardware",
+                              {"t1_us", "t2_us", "gate_time_ns", "single_q_fidelity", "two_q_fidelity",
+                               "readout_fidelity"},
+                              "Create a noise model from hardware parameters.");
+
 int init(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<0> params("NoiseModel", {}, 0);
     PyObject* ok = guarded([&] {
-        params.bind(args, kwargs);
+        NOISE_MODEL.bind(args, kwargs);
         if (nb::inst_ready(self)) nb::inst_destruct(self);
         new (nb::inst_ptr<PyNoiseModel>(self)) PyNoiseModel{NoiseModel::ideal(), {}};
         nb::inst_mark_ready(self);
@@ -29,27 +39,23 @@ PyObject* profile(PyObject*, PyObject*) noexcept {
 }
 
 PyObject* uniform(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<3> params("uniform", {"single_qubit_error", "two_qubit_error", "readout_error"}, 3);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
-        double single = to_real(a[0], "single_qubit_error");
-        double two = to_real(a[1], "two_qubit_error");
-        return new_noise_model(NoiseModel::uniform(single, two, to_real(a[2], "readout_error")));
+        Args a = UNIFORM.bind(args, kwargs);
+        double single = a.real(0);
+        double two = a.real(1);
+        return new_noise_model(NoiseModel::uniform(single, two, a.real(2)));
     });
 }
 
 PyObject* from_hardware(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<6> params(
-        "from_hardware", {"t1_us", "t2_us", "gate_time_ns", "single_q_fidelity", "two_q_fidelity", "readout_fidelity"},
-        6);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
-        double t1 = to_real(a[0], "t1_us");
-        double t2 = to_real(a[1], "t2_us");
-        double gate_time = to_real(a[2], "gate_time_ns");
-        double f1 = to_real(a[3], "single_q_fidelity");
-        double f2 = to_real(a[4], "two_q_fidelity");
-        double fr = to_real(a[5], "readout_fidelity");
+        Args a = FROM_HARDWARE.bind(args, kwargs);
+        double t1 = a.real(0);
+        double t2 = a.real(1);
+        double gate_time = a.real(2);
+        double f1 = a.real(3);
+        double f2 = a.real(4);
+        double fr = a.real(5);
         return new_noise_model(NoiseModel::from_hardware(t1, t2, gate_time, f1, f2, fr));
     });
 }
@@ -68,18 +74,9 @@ PyMethodDef static_method(PyMethodDef def) {
 }
 
 PyMethodDef METHODS[] = {
-    static_method(method_def("ideal", profile<&NoiseModel::ideal>, "ideal()\n--\n\nReturn a noiseless profile.")),
-    static_method(
-        method_def("ibm", profile<&NoiseModel::ibm>, "ibm()\n--\n\nReturn an IBM-like superconducting profile.")),
-    static_method(
-        method_def("ionq", profile<&NoiseModel::ionq>, "ionq()\n--\n\nReturn an IonQ-like trapped-ion profile.")),
-    static_method(method_def("uniform", uniform,
-                             "uniform(single_qubit_error, two_qubit_error, readout_error)\n--\n\nCreate a uniform "
-                             "depolarizing and readout profile.")),
-    static_method(method_def("from_hardware", from_hardware,
-                             "from_hardware(t1_us, t2_us, gate_time_ns, single_q_fidelity, two_q_fidelity, "
-                             "readout_fidelity)\n--\n\nCreate a noise model from hardware parameters.")),
-    {nullptr, nullptr, 0, nullptr},
+    static_method(IDEAL.def(profile<&NoiseModel::ideal>)), static_method(IBM.def(profile<&NoiseModel::ibm>)),
+    static_method(IONQ.def(profile<&NoiseModel::ionq>)),   static_method(UNIFORM.def(uniform)),
+    static_method(FROM_HARDWARE.def(from_hardware)),       {nullptr, nullptr, 0, nullptr},
 };
 
 PyType_Slot SLOTS[] = {
@@ -93,9 +90,7 @@ PyType_Slot SLOTS[] = {
 }  // namespace
 
 void bind_noise_model(nb::module_& m) {
-    nb::class_<PyNoiseModel>(m, "NoiseModel",
-                             "NoiseModel()\n--\n\nNoise model for realistic hardware-aware simulation.",
-                             nb::type_slots(SLOTS));
+    nb::class_<PyNoiseModel>(m, "NoiseModel", NOISE_MODEL.doc(), nb::type_slots(SLOTS));
 }
 
 }  // namespace qelix::py

@@ -90,17 +90,23 @@ nb::str solution_text(const Assignment& assignment) {
     return nb::str(text.data(), text.size());
 }
 
+const Signature QAOA_MAXCUT("qaoa_maxcut", {{"edges", "None"},
+                                            {"num_vertices", "None"},
+                                            {"graph", "None"},
+                                            {"p", "2"},
+                                            {"max_iterations", "20"},
+                                            {"shots", "1000"},
+                                            {"seed", "None"}});
+
 PyObject* qaoa_maxcut(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<7> params("qaoa_maxcut",
-                                      {"edges", "num_vertices", "graph", "p", "max_iterations", "shots", "seed"}, 0);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
-        const std::optional<std::size_t> num_vertices = to_optional_index(a[1], "num_vertices");
-        const std::optional<std::string_view> name = to_optional_text(a[2], "graph");
-        const std::size_t p = a[3].is_valid() ? to_index(a[3], "p") : DEFAULT_LAYERS;
-        const std::size_t max_iterations = a[4].is_valid() ? to_index(a[4], "max_iterations") : DEFAULT_MAX_ITERATIONS;
-        const std::uint32_t shots = a[5].is_valid() ? to_u32(a[5], "shots") : DEFAULT_SHOTS;
-        const SimulatorConfig config{.seed = to_optional_index(a[6], "seed"),
+        Args a = QAOA_MAXCUT.bind(args, kwargs);
+        const std::optional<std::size_t> num_vertices = a.get(1, to_optional_index);
+        const std::optional<std::string_view> name = a.get(2, to_optional_text);
+        const std::size_t p = a[3].is_valid() ? a.index(3) : DEFAULT_LAYERS;
+        const std::size_t max_iterations = a[4].is_valid() ? a.index(4) : DEFAULT_MAX_ITERATIONS;
+        const std::uint32_t shots = a[5].is_valid() ? a.get(5, to_u32) : DEFAULT_SHOTS;
+        const SimulatorConfig config{.seed = a.get(6, to_optional_index),
                                      .backend = Backend::state_vector(),
                                      .noise = NoiseModel::ideal(),
                                      .parallel = true};
@@ -125,9 +131,7 @@ PyObject* qaoa_maxcut(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
 }  // namespace
 
 PyMethodDef& qaoa_maxcut_def() {
-    static PyMethodDef def = method_def("qaoa_maxcut", qaoa_maxcut,
-                                        "qaoa_maxcut(edges=None, num_vertices=None, graph=None, p=2, "
-                                        "max_iterations=20, shots=1000, seed=None)\n--\n\n");
+    static PyMethodDef def = QAOA_MAXCUT.def(qaoa_maxcut);
     return def;
 }
 

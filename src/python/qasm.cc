@@ -13,30 +13,28 @@ namespace qelix::py {
 
 namespace {
 
+const Signature PARSE("parse_qasm", {"source"}, "Parse `OpenQASM` 2.0 source into a circuit.");
+const Signature SERIALIZE("to_qasm", {"circuit"}, "Serialize a circuit into `OpenQASM` 2.0 source.");
+
 PyObject* parse(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("parse_qasm", {"source"}, 1);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
-        Circuit circuit = unwrap(parse_qasm(to_text(a[0], "source")));
+        Args a = PARSE.bind(args, kwargs);
+        Circuit circuit = unwrap(parse_qasm(a.get(0, to_text)));
         return nb::cast(PyCircuit{std::move(circuit), {}}).release().ptr();
     });
 }
 
 PyObject* serialize(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("to_qasm", {"circuit"}, 1);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
-        PyCircuit& c = to_instance<PyCircuit>(a[0], "circuit");
+        Args a = SERIALIZE.bind(args, kwargs);
+        PyCircuit& c = a.get(0, to_instance<PyCircuit>);
         SharedBorrow read(c.borrow);
-        std::string text = to_qasm(c.circuit);
-        return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
+        return to_python_text(to_qasm(c.circuit));
     });
 }
 
-PyMethodDef PARSE_QASM =
-    method_def("parse_qasm", parse, "parse_qasm(source)\n--\n\nParse `OpenQASM` 2.0 source into a circuit.");
-PyMethodDef TO_QASM =
-    method_def("to_qasm", serialize, "to_qasm(circuit)\n--\n\nSerialize a circuit into `OpenQASM` 2.0 source.");
+PyMethodDef PARSE_QASM = PARSE.def(parse);
+PyMethodDef TO_QASM = SERIALIZE.def(serialize);
 
 }  // namespace
 

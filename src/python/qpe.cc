@@ -41,16 +41,18 @@ std::optional<EigenPair> eigen_pair(std::string_view unitary, std::optional<std:
     return std::nullopt;
 }
 
+const Signature PHASE_ESTIMATION(
+    "phase_estimation",
+    {"unitary", {"eigenstate", "None"}, {"precision_bits", "3"}, {"shots", "1024"}, {"seed", "None"}});
+
 PyObject* phase_estimation(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<5> params("phase_estimation", {"unitary", "eigenstate", "precision_bits", "shots", "seed"},
-                                      1);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
-        std::string_view unitary = to_text(a[0], "unitary");
-        std::optional<std::string_view> eigenstate = to_optional_text(a[1], "eigenstate");
-        std::size_t precision_bits = absent(a[2]) ? DEFAULT_PRECISION_BITS : to_index(a[2], "precision_bits");
-        std::uint32_t shots = absent(a[3]) ? DEFAULT_SHOTS : to_u32(a[3], "shots");
-        SimulatorConfig config = algorithm_config(to_optional_index(a[4], "seed"));
+        Args a = PHASE_ESTIMATION.bind(args, kwargs);
+        std::string_view unitary = a.get(0, to_text);
+        std::optional<std::string_view> eigenstate = a.get(1, to_optional_text);
+        std::size_t precision_bits = absent(a[2]) ? DEFAULT_PRECISION_BITS : a.index(2);
+        std::uint32_t shots = absent(a[3]) ? DEFAULT_SHOTS : a.get(3, to_u32);
+        SimulatorConfig config = algorithm_config(a.get(4, to_optional_index));
 
         auto pair = eigen_pair(unitary, eigenstate);
         if (!pair) raise(PyExc_ValueError, "unsupported phase-estimation unitary/eigenstate pair");
@@ -70,9 +72,7 @@ PyObject* phase_estimation(PyObject*, PyObject* args, PyObject* kwargs) noexcept
 }  // namespace
 
 PyMethodDef& phase_estimation_def() {
-    static PyMethodDef def =
-        method_def("phase_estimation", phase_estimation,
-                   "phase_estimation(unitary, eigenstate=None, precision_bits=3, shots=1024, seed=None)\n--\n\n");
+    static PyMethodDef def = PHASE_ESTIMATION.def(phase_estimation);
     return def;
 }
 

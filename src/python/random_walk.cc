@@ -26,11 +26,12 @@ nb::object new_list(std::size_t size, F&& make) {
     return list;
 }
 
+const Signature RANDOM_WALK("random_walk", {"steps"});
+
 PyObject* random_walk(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("random_walk", {"steps"}, 1);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
-        std::uint64_t steps = to_index(a[0], "steps");
+        Args a = RANDOM_WALK.bind(args, kwargs);
+        std::uint64_t steps = a.index(0);
         RandomWalkResult r = unwrap(qelix::random_walk(steps, PYTHON_BYTES_PER_POSITION));
         nb::dict out;
         out["positions"] = new_list(r.positions.size(), [&](std::size_t i) {
@@ -46,7 +47,7 @@ PyObject* random_walk(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
 }  // namespace
 
 PyMethodDef& random_walk_def() {
-    static PyMethodDef def = method_def("random_walk", random_walk, "random_walk(steps)\n--\n\n");
+    static PyMethodDef def = RANDOM_WALK.def(random_walk);
     return def;
 }
 

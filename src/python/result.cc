@@ -7,6 +7,18 @@ namespace qelix::py {
 
 namespace {
 
+const Signature PROBABILITY("probability", {"$self", "state"}, "Return the observed probability of a basis state.");
+const Signature MOST_PROBABLE("most_probable", {"$self"},
+                              "Return the most probable observed state as `(state, count)`.");
+const Signature HISTOGRAM_DATA("histogram_data", {"$self"}, "Return histogram rows as `(state, count, probability)`.");
+const Signature HISTOGRAM("histogram", {"$self"}, "Print an ASCII histogram to standard output.");
+const Signature EXPECTATION_Z("expectation_z", {"$self", "qubit"},
+                              "Return the expectation value of Z on the requested measured output bit.");
+// plot passes its arguments on to the Python helper, which checks them.
+const Signature PLOT("plot", {"$self", {"ax", "None"}, {"top", "32"}, {"title", "None"}},
+                     "Draw the counts as a Matplotlib bar chart and return its figure (needs the `plot` extra).");
+const Signature REPR_HTML("_repr_html_", {"$self"}, "The table and bar chart notebooks show.");
+
 /// Runs a query on the result under a shared borrow.
 template <class F>
 PyObject* query(PyObject* self, F&& body) {
@@ -30,12 +42,11 @@ PyObject* total_shots(PyObject* self, void*) noexcept {
 }
 
 PyObject* probability(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("probability", {"state"}, 1);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
+        Args a = PROBABILITY.bind(args, kwargs);
         PyQuantumResult& r = self_of<PyQuantumResult>(self);
         SharedBorrow read(r.borrow);
-        return PyFloat_FromDouble(r.result.probability(std::string(to_text(a[0], "state"))));
+        return PyFloat_FromDouble(r.result.probability(std::string(a.get(0, to_text))));
     });
 }
 
@@ -64,12 +75,11 @@ PyObject* histogram(PyObject* self, PyObject*) noexcept {
 }
 
 PyObject* expectation_z(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("expectation_z", {"qubit"}, 1);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
+        Args a = EXPECTATION_Z.bind(args, kwargs);
         PyQuantumResult& r = self_of<PyQuantumResult>(self);
         SharedBorrow read(r.borrow);
-        return PyFloat_FromDouble(unwrap(r.result.expectation_z(to_index(a[0], "qubit"))));
+        return PyFloat_FromDouble(unwrap(r.result.expectation_z(a.index(0))));
     });
 }
 
@@ -122,21 +132,9 @@ PyObject* plot(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
 }
 
 PyMethodDef METHODS[] = {
-    method_def("probability", probability,
-               "probability($self, state)\n--\n\nReturn the observed probability of a basis state."),
-    method_def("most_probable", most_probable,
-               "most_probable($self)\n--\n\nReturn the most probable observed state as `(state, count)`."),
-    method_def("histogram_data", histogram_data,
-               "histogram_data($self)\n--\n\nReturn histogram rows as `(state, count, probability)`."),
-    method_def("histogram", histogram, "histogram($self)\n--\n\nPrint an ASCII histogram to standard output."),
-    method_def("expectation_z", expectation_z,
-               "expectation_z($self, qubit)\n--\n\nReturn the expectation value of Z on the requested measured output "
-               "bit."),
-    method_def("plot", plot,
-               "plot($self, ax=None, top=32, title=None)\n--\n\nDraw the counts as a Matplotlib bar chart and "
-               "return its figure (needs the `plot` extra)."),
-    method_def("_repr_html_", repr_html, "_repr_html_($self)\n--\n\nThe table and bar chart notebooks show."),
-    {nullptr, nullptr, 0, nullptr},
+    PROBABILITY.def(probability), MOST_PROBABLE.def(most_probable), HISTOGRAM_DATA.def(histogram_data),
+    HISTOGRAM.def(histogram),     EXPECTATION_Z.def(expectation_z), PLOT.def(plot),
+    REPR_HTML.def(repr_html),     {nullptr, nullptr, 0, nullptr},
 };
 
 PyGetSetDef PROPERTIES[] = {

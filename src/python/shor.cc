@@ -10,12 +10,13 @@ namespace qelix::py {
 
 namespace {
 
+const Signature SHOR_FACTOR("shor_factor", {"n", {"seed", "None"}});
+
 PyObject* shor_factor(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<2> params("shor_factor", {"n", "seed"}, 1);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
-        std::uint64_t n = to_index(a[0], "n");
-        SimulatorConfig config = algorithm_config(to_optional_index(a[1], "seed"));
+        Args a = SHOR_FACTOR.bind(args, kwargs);
+        std::uint64_t n = a.index(0);
+        SimulatorConfig config = algorithm_config(a.get(1, to_optional_index));
         ShorResult r = unwrap(qelix::shor_factor(n, config));
         nb::dict out;
         out["n"] = nb::int_(r.n);
@@ -35,7 +36,7 @@ PyObject* shor_factor(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
 }  // namespace
 
 PyMethodDef& shor_factor_def() {
-    static PyMethodDef def = method_def("shor_factor", shor_factor, "shor_factor(n, seed=None)\n--\n\n");
+    static PyMethodDef def = SHOR_FACTOR.def(shor_factor);
     return def;
 }
 

@@ -12,14 +12,15 @@ namespace qelix::py {
 
 namespace {
 
+const Signature SIMON_HIDDEN_XOR("simon_hidden_xor", {"secret", {"seed", "None"}});
+
 PyObject* simon_hidden_xor(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<2> params("simon_hidden_xor", {"secret", "seed"}, 1);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
-        std::vector<bool> secret = to_flag_list(a[0], "secret");
+        Args a = SIMON_HIDDEN_XOR.bind(args, kwargs);
+        std::vector<bool> secret = a.get(0, to_flag_list);
         if (std::find(secret.begin(), secret.end(), true) == secret.end())
             raise(PyExc_ValueError, "Simon secret must be a non-zero bitstring");
-        SimulatorConfig config = algorithm_config(to_optional_index(a[1], "seed"));
+        SimulatorConfig config = algorithm_config(a.get(1, to_optional_index));
         SimonResult r = unwrap(qelix::simon_hidden_xor(secret, config));
         nb::list found;
         for (bool bit : r.secret) found.append(nb::bool_(bit));
@@ -33,8 +34,7 @@ PyObject* simon_hidden_xor(PyObject*, PyObject* args, PyObject* kwargs) noexcept
 }  // namespace
 
 PyMethodDef& simon_hidden_xor_def() {
-    static PyMethodDef def =
-        method_def("simon_hidden_xor", simon_hidden_xor, "simon_hidden_xor(secret, seed=None)\n--\n\n");
+    static PyMethodDef def = SIMON_HIDDEN_XOR.def(simon_hidden_xor);
     return def;
 }
 

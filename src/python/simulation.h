@@ -3,6 +3,7 @@
 #include <nanobind/nanobind.h>
 
 #include "python/borrow.h"
+#include "python/convert.h"
 #include "quantum/simulator/noise.h"
 #include "quantum/simulator/result.h"
 #include "quantum/simulator/simulator.h"
@@ -36,10 +37,5 @@ void bind_noise_model(nanobind::module_& m);
 
 /// A new Python `QuantumResult` owning `result`.
 PyObject* new_quantum_result(QuantumResult result);
-
-/// Python text from UTF-8.
-inline PyObject* to_python_text(const std::string& s) {
-    return PyUnicode_FromStringAndSize(s.data(), static_cast<Py_ssize_t>(s.size()));
-}
 
 }  // namespace qelix::py

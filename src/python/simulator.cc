@@ -41,11 +41,25 @@ PyObject* build_list(std::size_t size, Make&& make) {
     return list.release().ptr();
 }
 
-/// The backend named by `backend`; max_bond_dim only matters to "mps".
-Backend to_backend(nb::handle backend, nb::handle max_bond_dim) {
-    const std::uint64_t bond = max_bond_dim.is_valid() ? to_index(max_bond_dim, "max_bond_dim") : DEFAULT_MAX_BOND_DIM;
-    if (!backend.is_valid()) return Backend::state_vector();
-    const std::string_view name = to_text(backend, "backend");
+const Signature SIMULATOR(
+    "Simulator",
+    {{"seed", "None"}, {"noise", "None"}, {"parallel", "True"}, {"backend", "\"statevector\""}, {"max_bond_dim", "64"}},
+    "State-vector quantum simulator with optional Monte Carlo noise.");
+const Signature RUN("run", {"$self", "circuit", {"shots", "1000"}}, "Run a circuit for `shots` executions.");
+const Signature STATEVECTOR("statevector", {"$self", "circuit"},
+                            "Return the final noiseless state vector as `(real, imag)` tuples.");
+const Signature PROBABILITIES("probabilities", {"$self", "circuit"},
+                              "Return the basis-state probabilities for a noiseless circuit.");
+const Signature STATEVECTOR_ARRAY("statevector_array", {"$self", "circuit"},
+                                  "Return the final noiseless state vector as a complex128 NumPy array.");
+const Signature PROBABILITIES_ARRAY("probabilities_array", {"$self", "circuit"},
+                                    "Return the basis-state probabilities as a float64 NumPy array.");
+
+/// The backend named by argument `backend`; `max_bond_dim` only matters to "mps".
+Backend to_backend(const Args& a, std::size_t backend, std::size_t max_bond_dim) {
+    const std::uint64_t bond = a[max_bond_dim].is_valid() ? a.index(max_bond_dim) : DEFAULT_MAX_BOND_DIM;
+    if (!a[backend].is_valid()) return Backend::state_vector();
+    const std::string_view name = a.get(backend, to_text);
     if (name == "statevector") return Backend::state_vector();
     if (name == "mps") return Backend::mps(bond);
     if (name == "auto") return Backend::automatic();
@@ -53,19 +67,18 @@ Backend to_backend(nb::handle backend, nb::handle max_bond_dim) {
 }
 
 int init(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<5> params("Simulator", {"seed", "noise", "parallel", "backend", "max_bond_dim"}, 0);
     PyObject* ok = guarded([&] {
-        auto a = params.bind(args, kwargs);
+        Args a = SIMULATOR.bind(args, kwargs);
         SimulatorConfig config;
-        config.seed = to_optional_index(a[0], "seed");
+        config.seed = a.get(0, to_optional_index);
         if (!absent(a[1])) {
             // The simulator keeps its own copy: later use of the model object cannot affect it.
-            PyNoiseModel& noise = to_instance<PyNoiseModel>(a[1], "noise");
+            PyNoiseModel& noise = a.get(1, to_instance<PyNoiseModel>);
             SharedBorrow read(noise.borrow);
             config.noise = noise.model;
         }
-        config.parallel = a[2].is_valid() ? to_flag(a[2], "parallel") : true;
-        config.backend = to_backend(a[3], a[4]);
+        config.parallel = a[2].is_valid() ? a.get(2, to_flag) : true;
+        config.backend = to_backend(a, 3, 4);
         if (nb::inst_ready(self)) nb::inst_destruct(self);
         new (nb::inst_ptr<PySimulator>(self)) PySimulator{std::move(config), {}};
         nb::inst_mark_ready(self);
@@ -77,72 +90,71 @@ int init(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
 }
 
 /// Runs `body(config, circuit, args)` under shared borrows of the simulator and the circuit.
-template <std::size_t N, class F>
-PyObject* with_circuit(const Parameters<N>& params, PyObject* self, PyObject* args, PyObject* kwargs, F&& body) {
+template <class F>
+PyObject* with_circuit(const Signature& signature, PyObject* self, PyObject* args, PyObject* kwargs, F&& body) {
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
+        Args a = signature.bind(args, kwargs);
         PySimulator& sim = self_of<PySimulator>(self);
         SharedBorrow read_sim(sim.borrow);
-        PyCircuit& circuit = to_instance<PyCircuit>(a[0], "circuit");
+        PyCircuit& circuit = a.get(0, to_instance<PyCircuit>);
         SharedBorrow read_circuit(circuit.borrow);
         return body(sim.config, circuit.circuit, a);
     });
 }
 
 PyObject* run(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<2> params("run", {"circuit", "shots"}, 1);
-    return with_circuit(params, self, args, kwargs, [](const SimulatorConfig& config, const Circuit& c, auto& a) {
+    return with_circuit(RUN, self, args, kwargs, [](const SimulatorConfig& config, const Circuit& c, const Args& a) {
         // An omitted shot count means 1000; an explicit None is refused like any non-integer.
-        std::uint32_t shots = a[1].is_valid() ? to_u32(a[1], "shots") : DEFAULT_SHOTS;
+        std::uint32_t shots = a[1].is_valid() ? a.get(1, to_u32) : DEFAULT_SHOTS;
         return new_quantum_result(unwrap(qelix::run(config, c, shots)));
     });
 }
 
 PyObject* statevector(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("statevector", {"circuit"}, 1);
-    return with_circuit(params, self, args, kwargs, [](const SimulatorConfig& config, const Circuit& c, auto&) {
-        StateBuffer state = unwrap(qelix::statevector(config, c));
-        check_list_memory(state.size(), PAIR_ENTRY_BYTES);
-        std::span<const Complex> amps = state.amplitudes();
-        return build_list(amps.size(), [&](std::size_t k) {
-            PyObject* re = PyFloat_FromDouble(amps[k].real());
-            PyObject* im = re ? PyFloat_FromDouble(amps[k].imag()) : nullptr;
-            PyObject* pair = im ? PyTuple_New(2) : nullptr;
-            if (!pair) {
-                Py_XDECREF(re);
-                Py_XDECREF(im);
-                return static_cast<PyObject*>(nullptr);
-            }
-            PyTuple_SET_ITEM(pair, 0, re);
-            PyTuple_SET_ITEM(pair, 1, im);
-            return pair;
-        });
-    });
+    return with_circuit(STATEVECTOR, self, args, kwargs,
+                        [](const SimulatorConfig& config, const Circuit& c, const Args&) {
+                            StateBuffer state = unwrap(qelix::statevector(config, c));
+                            check_list_memory(state.size(), PAIR_ENTRY_BYTES);
+                            std::span<const Complex> amps = state.amplitudes();
+                            return build_list(amps.size(), [&](std::size_t k) {
+                                PyObject* re = PyFloat_FromDouble(amps[k].real());
+                                PyObject* im = re ? PyFloat_FromDouble(amps[k].imag()) : nullptr;
+                                PyObject* pair = im ? PyTuple_New(2) : nullptr;
+                                if (!pair) {
+                                    Py_XDECREF(re);
+                                    Py_XDECREF(im);
+                                    return static_cast<PyObject*>(nullptr);
+                                }
+                                PyTuple_SET_ITEM(pair, 0, re);
+                                PyTuple_SET_ITEM(pair, 1, im);
+                                return pair;
+                            });
+                        });
 }
 
 PyObject* probabilities(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("probabilities", {"circuit"}, 1);
-    return with_circuit(params, self, args, kwargs, [](const SimulatorConfig& config, const Circuit& c, auto&) {
-        Probabilities p = unwrap(qelix::probabilities(config, c));
-        check_list_memory(p.size(), FLOAT_ENTRY_BYTES);
-        return build_list(p.size(), [&](std::size_t k) { return PyFloat_FromDouble(p[k]); });
-    });
+    return with_circuit(PROBABILITIES, self, args, kwargs,
+                        [](const SimulatorConfig& config, const Circuit& c, const Args&) {
+                            Probabilities p = unwrap(qelix::probabilities(config, c));
+                            check_list_memory(p.size(), FLOAT_ENTRY_BYTES);
+                            return build_list(p.size(), [&](std::size_t k) { return PyFloat_FromDouble(p[k]); });
+                        });
 }
 
 PyObject* statevector_array(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("statevector_array", {"circuit"}, 1);
-    return with_circuit(params, self, args, kwargs, [](const SimulatorConfig& config, const Circuit& c, auto&) {
-        require_numpy("statevector_array");
-        return amplitude_array(unwrap(qelix::statevector(config, c)));
-    });
+    return with_circuit(STATEVECTOR_ARRAY, self, args, kwargs,
+                        [](const SimulatorConfig& config, const Circuit& c, const Args&) {
+                            require_numpy("statevector_array");
+                            return amplitude_array(unwrap(qelix::statevector(config, c)));
+                        });
 }
 
 PyObject* probabilities_array(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<1> params("probabilities_array", {"circuit"}, 1);
-    return with_circuit(params, self, args, kwargs, [](const SimulatorConfig& config, const Circuit& c, auto&) {
-        require_numpy("probabilities_array");
-        return probability_array(unwrap(qelix::probabilities(config, c)));
-    });
+    return with_circuit(PROBABILITIES_ARRAY, self, args, kwargs,
+                        [](const SimulatorConfig& config, const Circuit& c, const Args&) {
+                            require_numpy("probabilities_array");
+                            return probability_array(unwrap(qelix::probabilities(config, c)));
+                        });
 }
 
 PyObject* repr(PyObject* self) noexcept {
@@ -161,17 +173,11 @@ PyObject* repr(PyObject* self) noexcept {
 }
 
 PyMethodDef METHODS[] = {
-    method_def("run", run, "run($self, circuit, shots=1000)\n--\n\nRun a circuit for `shots` executions."),
-    method_def("statevector", statevector,
-               "statevector($self, circuit)\n--\n\nReturn the final noiseless state vector as `(real, imag)` tuples."),
-    method_def("probabilities", probabilities,
-               "probabilities($self, circuit)\n--\n\nReturn the basis-state probabilities for a noiseless circuit."),
-    method_def("statevector_array", statevector_array,
-               "statevector_array($self, circuit)\n--\n\nReturn the final noiseless state vector as a complex128 "
-               "NumPy array."),
-    method_def("probabilities_array", probabilities_array,
-               "probabilities_array($self, circuit)\n--\n\nReturn the basis-state probabilities as a float64 NumPy "
-               "array."),
+    RUN.def(run),
+    STATEVECTOR.def(statevector),
+    PROBABILITIES.def(probabilities),
+    STATEVECTOR_ARRAY.def(statevector_array),
+    PROBABILITIES_ARRAY.def(probabilities_array),
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -185,12 +191,6 @@ PyType_Slot SLOTS[] = {
 
 }  // namespace
 
-void bind_simulator(nb::module_& m) {
-    nb::class_<PySimulator>(
-        m, "Simulator",
-        "Simulator(seed=None, noise=None, parallel=True, backend=\"statevector\", max_bond_dim=64)\n--\n\n"
-        "State-vector quantum simulator with optional Monte Carlo noise.",
-        nb::type_slots(SLOTS));
-}
+void bind_simulator(nb::module_& m) { nb::class_<PySimulator>(m, "Simulator", SIMULATOR.doc(), nb::type_slots(SLOTS)); }
 
 }  // namespace qelix::py

@@ -12,13 +12,14 @@ namespace {
 constexpr std::size_t DEFAULT_MAX_ITERATIONS = 30;
 constexpr std::uint32_t DEFAULT_SHOTS = 1000;
 
+const Signature VQE_HYDROGEN("vqe_hydrogen", {{"max_iterations", "30"}, {"shots", "1000"}, {"seed", "None"}});
+
 PyObject* vqe_hydrogen(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
-    static const Parameters<3> params("vqe_hydrogen", {"max_iterations", "shots", "seed"}, 0);
     return guarded([&] {
-        auto a = params.bind(args, kwargs);
-        const std::size_t max_iterations = a[0].is_valid() ? to_index(a[0], "max_iterations") : DEFAULT_MAX_ITERATIONS;
-        const std::uint32_t shots = a[1].is_valid() ? to_u32(a[1], "shots") : DEFAULT_SHOTS;
-        const SimulatorConfig config{.seed = to_optional_index(a[2], "seed"),
+        Args a = VQE_HYDROGEN.bind(args, kwargs);
+        const std::size_t max_iterations = a[0].is_valid() ? a.index(0) : DEFAULT_MAX_ITERATIONS;
+        const std::uint32_t shots = a[1].is_valid() ? a.get(1, to_u32) : DEFAULT_SHOTS;
+        const SimulatorConfig config{.seed = a.get(2, to_optional_index),
                                      .backend = Backend::state_vector(),
                                      .noise = NoiseModel::ideal(),
                                      .parallel = true};
@@ -38,8 +39,7 @@ PyObject* vqe_hydrogen(PyObject*, PyObject* args, PyObject* kwargs) noexcept {
 }  // namespace
 
 PyMethodDef& vqe_hydrogen_def() {
-    static PyMethodDef def =
-        method_def("vqe_hydrogen", vqe_hydrogen, "vqe_hydrogen(max_iterations=30, shots=1000, seed=None)\n--\n\n");
+    static PyMethodDef def = VQE_HYDROGEN.def(vqe_hydrogen);
     return def;
 }
 

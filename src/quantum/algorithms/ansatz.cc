@@ -3,15 +3,15 @@
 #include <limits>
 #include <string>
 
+#include "core/propagate.h"
+
 namespace qelix {
 
 namespace {
 
 Status append_ry_chain(Circuit& circuit, std::span<const double> params) {
-    for (std::size_t j = 0; j < params.size(); ++j)
-        if (auto ok = circuit.ry(j, params[j]); !ok) return ok;
-    for (std::size_t j = 1; j < params.size(); ++j)
-        if (auto ok = circuit.cnot(j - 1, j); !ok) return ok;
+    for (std::size_t j = 0; j < params.size(); ++j) QELIX_TRY(circuit.ry(j, params[j]));
+    for (std::size_t j = 1; j < params.size(); ++j) QELIX_TRY(circuit.cnot(j - 1, j));
     return {};
 }
 
@@ -22,11 +22,10 @@ Status append_layered(Circuit& circuit, std::size_t layers, std::span<const doub
     std::size_t j = 0;
     for (std::size_t layer = 0; layer < layers; ++layer) {
         for (std::size_t q = 0; q < n; ++q, j += 2) {
-            if (auto ok = circuit.ry(q, params[j]); !ok) return ok;
-            if (auto ok = circuit.rz(q, params[j + 1]); !ok) return ok;
+            QELIX_TRY(circuit.ry(q, params[j]));
+            QELIX_TRY(circuit.rz(q, params[j + 1]));
         }
-        for (std::size_t q = 1; q < n; ++q)
-            if (auto ok = circuit.cnot(q - 1, q); !ok) return ok;
+        for (std::size_t q = 1; q < n; ++q) QELIX_TRY(circuit.cnot(q - 1, q));
     }
     return {};
 }
@@ -34,7 +33,7 @@ Status append_layered(Circuit& circuit, std::size_t layers, std::span<const doub
 Status append_uccsd_demo(Circuit& circuit, std::span<const double> params) {
     if (circuit.num_qubits() != 2 || params.size() != 2)
         return std::unexpected(
-            QuantumError::simulation("demo UCCSD ansatz currently expects 2 qubits and 2 parameters"));
+            QuantumError::invalid_argument("demo UCCSD ansatz currently expects 2 qubits and 2 parameters"));
     Status ok = circuit.ry(0, params[0]);
     if (ok) ok = circuit.ry(1, params[1]);
     if (ok) ok = circuit.cnot(0, 1);
@@ -69,8 +68,8 @@ Status append_ansatz(Circuit& circuit, const Ansatz& ansatz, std::span<const dou
 }
 
 QuantumError parameter_count_error(std::size_t expected, std::size_t given) {
-    return QuantumError::simulation("ansatz expects " + std::to_string(expected) + " parameters, got " +
-                                    std::to_string(given));
+    return QuantumError::invalid_argument("ansatz expects " + std::to_string(expected) + " parameters, got " +
+                                          std::to_string(given));
 }
 
 }  // namespace qelix

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "quantum/statevector/memory.h"
+#include "core/propagate.h"
 
 namespace qelix {
 
@@ -49,7 +50,7 @@ class CutProbe {
     /// the plus side of each angle evaluated first.
     Status gradient(std::vector<double>& gammas, std::vector<double>& betas, std::vector<double>& grad_gamma,
                     std::vector<double>& grad_beta) {
-        if (auto ok = differentiate(gammas, gammas, betas, grad_gamma); !ok) return ok;
+        QELIX_TRY(differentiate(gammas, gammas, betas, grad_gamma));
         return differentiate(betas, gammas, betas, grad_beta);
     }
 
@@ -64,7 +65,7 @@ class CutProbe {
             angles[i] = theta - FD_OFFSET;
             auto minus = plus ? at(gammas, betas) : plus;
             angles[i] = theta;
-            if (!minus) return std::unexpected(minus.error());
+            QELIX_TRY(minus);
             out[i] = (plus->expected_cut - minus->expected_cut) / FD_DIVISOR;
         }
         return {};
@@ -80,12 +81,12 @@ class CutProbe {
 
 Result<QaoaResult> qaoa_maxcut(const Graph& graph, std::size_t p, std::size_t max_iterations, std::uint32_t shots,
                                const SimulatorConfig& config) {
-    if (p == 0) return std::unexpected(QuantumError::simulation("QAOA requires at least one layer"));
+    if (p == 0) return std::unexpected(QuantumError::invalid_argument("QAOA requires at least one layer"));
     if (graph.num_vertices > MAX_QAOA_VERTICES)
         return std::unexpected(QuantumError::too_many_qubits(graph.num_vertices, MAX_QAOA_VERTICES));
     if (!layers_fit(graph, p, max_iterations))
-        return std::unexpected(
-            QuantumError::simulation("QAOA with " + std::to_string(p) + " layers needs more memory than is available"));
+        return std::unexpected(QuantumError::memory_limit("QAOA with " + std::to_string(p) +
+                                                          " layers needs more memory than is available"));
 
     CutProbe probe(graph, shots, config);
     std::vector<double> gammas(p, INITIAL_ANGLE), betas(p, INITIAL_ANGLE);
@@ -99,14 +100,14 @@ Result<QaoaResult> qaoa_maxcut(const Graph& graph, std::size_t p, std::size_t ma
 
     for (std::size_t t = 0; t < max_iterations; ++t) {
         auto current = probe.at(gammas, betas);
-        if (!current) return std::unexpected(current.error());
+        QELIX_TRY(current);
         const double e = current->expected_cut;
         result.cost_history.push_back(e);
         if (e > result.best_cost || e != e) {
             result.best_cost = e;
             result.best_solution = std::move(current->assignment);
         }
-        if (auto ok = probe.gradient(gammas, betas, grad_gamma, grad_beta); !ok) return std::unexpected(ok.error());
+        QELIX_TRY(probe.gradient(gammas, betas, grad_gamma, grad_beta));
 
         bool accepted = false;
         for (double step : TRIAL_STEPS) {
@@ -115,7 +116,7 @@ Result<QaoaResult> qaoa_maxcut(const Graph& graph, std::size_t p, std::size_t ma
                 trial_beta[i] = betas[i] + step * grad_beta[i];
             }
             auto trial = probe.at(trial_gamma, trial_beta);
-            if (!trial) return std::unexpected(trial.error());
+            QELIX_TRY(trial);
             if (trial->expected_cut > e + MIN_INCREASE) {
                 gammas.swap(trial_gamma);
                 betas.swap(trial_beta);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "quantum/algorithms/qaoa.h"
+#include "core/propagate.h"
 
 namespace qelix {
 
@@ -14,12 +15,11 @@ constexpr double CUT_TIE = 1e-12;
 
 Status append_layer(Circuit& circuit, const Graph& graph, double gamma, double beta) {
     for (const Edge& e : graph.edges) {
-        if (auto ok = circuit.cnot(e.u, e.v); !ok) return ok;
-        if (auto ok = circuit.rz(e.v, e.weight * (2.0 * gamma)); !ok) return ok;
-        if (auto ok = circuit.cnot(e.u, e.v); !ok) return ok;
+        QELIX_TRY(circuit.cnot(e.u, e.v));
+        QELIX_TRY(circuit.rz(e.v, e.weight * (2.0 * gamma)));
+        QELIX_TRY(circuit.cnot(e.u, e.v));
     }
-    for (std::size_t q = 0; q < circuit.num_qubits(); ++q)
-        if (auto ok = circuit.rx(q, 2.0 * beta); !ok) return ok;
+    for (std::size_t q = 0; q < circuit.num_qubits(); ++q) QELIX_TRY(circuit.rx(q, 2.0 * beta));
     return {};
 }
 
@@ -27,7 +27,7 @@ Status append_layer(Circuit& circuit, const Graph& graph, double gamma, double b
 template <class CutOf>
 Result<QaoaEvaluation> exact_evaluation(const Circuit& circuit, StateWorkspace& workspace, CutOf cut_of) {
     auto state = workspace.run(circuit);
-    if (!state) return std::unexpected(state.error());
+    QELIX_TRY(state);
     const std::span<const Complex> amplitudes = *state;
     std::uint64_t best = 0;
     double best_cut = cut_of(0);
@@ -50,9 +50,9 @@ Result<QaoaEvaluation> exact_evaluation(const Circuit& circuit, StateWorkspace& 
 
 Result<QaoaEvaluation> sampled_evaluation(const Graph& graph, Circuit circuit, std::uint32_t shots,
                                           const SimulatorConfig& config) {
-    if (auto ok = circuit.measure_all(); !ok) return std::unexpected(ok.error());
+    QELIX_TRY(circuit.measure_all());
     auto result = run(config, circuit, std::max<std::uint32_t>(shots, 1));
-    if (!result) return std::unexpected(result.error());
+    QELIX_TRY(result);
     const std::size_t n = circuit.num_qubits();
     QaoaEvaluation out{0.0, Assignment(n)};
     double best_cut = -std::numeric_limits<double>::infinity();
@@ -72,7 +72,7 @@ template <class CutOf>
 Result<QaoaEvaluation> evaluate(const Graph& graph, std::span<const double> gammas, std::span<const double> betas,
                                 std::uint32_t shots, StateWorkspace& workspace, CutOf cut_of) {
     auto circuit = qaoa_circuit(graph, gammas, betas);
-    if (!circuit) return std::unexpected(circuit.error());
+    QELIX_TRY(circuit);
     if (workspace.config().noise.is_ideal()) return exact_evaluation(*circuit, workspace, cut_of);
     return sampled_evaluation(graph, std::move(*circuit), shots, workspace.config());
 }
@@ -81,15 +81,13 @@ Result<QaoaEvaluation> evaluate(const Graph& graph, std::span<const double> gamm
 
 Result<Circuit> qaoa_circuit(const Graph& graph, std::span<const double> gammas, std::span<const double> betas) {
     if (gammas.size() != betas.size())
-        return std::unexpected(QuantumError::simulation("QAOA expects as many betas as gammas, got " +
-                                                        std::to_string(betas.size()) + " and " +
-                                                        std::to_string(gammas.size())));
+        return std::unexpected(QuantumError::invalid_argument("QAOA expects as many betas as gammas, got " +
+                                                              std::to_string(betas.size()) + " and " +
+                                                              std::to_string(gammas.size())));
     auto circuit = Circuit::create(graph.num_vertices);
-    if (!circuit) return circuit;
-    for (std::size_t q = 0; q < graph.num_vertices; ++q)
-        if (auto ok = circuit->h(q); !ok) return std::unexpected(ok.error());
-    for (std::size_t m = 0; m < gammas.size(); ++m)
-        if (auto ok = append_layer(*circuit, graph, gammas[m], betas[m]); !ok) return std::unexpected(ok.error());
+    QELIX_TRY(circuit);
+    for (std::size_t q = 0; q < graph.num_vertices; ++q) QELIX_TRY(circuit->h(q));
+    for (std::size_t m = 0; m < gammas.size(); ++m) QELIX_TRY(append_layer(*circuit, graph, gammas[m], betas[m]));
     return circuit;
 }
 

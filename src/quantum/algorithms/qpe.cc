@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "core/propagate.h"
+
 namespace qelix {
 
 namespace {
@@ -46,11 +48,11 @@ Result<Complex> eigenvalue(const Gate& gate, Complex alpha, Complex beta) {
     const auto& u = gate.matrix;
     const Complex w[2] = {u[0] * v[0] + u[1] * v[1], u[2] * v[0] + u[3] * v[1]};
     auto lambda = divide(w[k], v[k]);
-    if (!lambda) return lambda;
+    QELIX_TRY(lambda);
     bool consistent = true;
     if (std::norm(v[j]) > QPE_ZERO_NORM) {
         auto other = divide(w[j], v[j]);
-        if (!other) return other;
+        QELIX_TRY(other);
         consistent = std::norm(*other - *lambda) <= QPE_EIGEN_TOLERANCE;
     } else {
         // No second estimate to compare, but U must still keep that component
@@ -58,7 +60,8 @@ Result<Complex> eigenvalue(const Gate& gate, Complex alpha, Complex beta) {
         consistent = std::norm(w[j] - *lambda * v[j]) <= QPE_EIGEN_TOLERANCE;
     }
     if (!consistent)
-        return std::unexpected(QuantumError::simulation("provided state is not an eigenstate of the supplied unitary"));
+        return std::unexpected(
+            QuantumError::invalid_argument("provided state is not an eigenstate of the supplied unitary"));
     return lambda;
 }
 
@@ -66,22 +69,22 @@ Result<PhaseEstimationResult> phase_estimation(const Gate& unitary, const Eigens
                                                std::size_t precision_bits, std::uint32_t shots,
                                                const SimulatorConfig& config) {
     if (precision_bits == 0)
-        return std::unexpected(QuantumError::simulation("QPE requires at least one precision qubit"));
+        return std::unexpected(QuantumError::invalid_argument("QPE requires at least one precision qubit"));
     if (unitary.num_qubits != 1)
-        return std::unexpected(QuantumError::simulation("QPE currently supports only single-qubit unitaries"));
+        return std::unexpected(QuantumError::unsupported("QPE currently supports only single-qubit unitaries"));
     // precision_bits + 1 would wrap for the largest word; it is far beyond the limit anyway.
     if (precision_bits >= MAX_QUBITS)
         return std::unexpected(QuantumError::too_many_qubits(
             precision_bits == std::numeric_limits<std::size_t>::max() ? precision_bits : precision_bits + 1,
             MAX_QUBITS));
     auto circuit = Circuit::create(precision_bits + 1);
-    if (!circuit) return std::unexpected(circuit.error());
+    QELIX_TRY(circuit);
     if (preparation) preparation(*circuit, precision_bits);
     auto state = statevector(config, *circuit);
-    if (!state) return std::unexpected(state.error());
+    QELIX_TRY(state);
     auto amplitudes = state->amplitudes();
     auto lambda = eigenvalue(unitary, amplitudes[0], amplitudes[std::size_t{1} << precision_bits]);
-    if (!lambda) return std::unexpected(lambda.error());
+    QELIX_TRY(lambda);
 
     std::uint64_t m = register_value(turn_fraction(*lambda), precision_bits);
     return PhaseEstimationResult{.counts = {{m, shots}},

@@ -67,7 +67,7 @@ TEST(PhaseEstimation, RefusesBadRequests) {
     EXPECT_EQ(huge.error().kind, QuantumErrorKind::InsufficientMemory);
     auto noisy = phase_estimation(gates::s(), prepare_one, 3, 1, {.noise = NoiseModel::uniform(0.1, 0.1, 0.1)});
     ASSERT_FALSE(noisy);
-    EXPECT_EQ(noisy.error().kind, QuantumErrorKind::Simulation);
+    EXPECT_EQ(noisy.error().kind, QuantumErrorKind::Unsupported);
 }
 
 TEST(Eigenvalue, ChecksBothComponents) {

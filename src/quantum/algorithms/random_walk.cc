@@ -63,8 +63,8 @@ Result<RandomWalkResult> random_walk(std::size_t steps, std::uint64_t extra_byte
     auto bytes = random_walk_bytes(steps, extra_bytes_per_position);
     if (!bytes || !can_provide(*bytes)) {
         std::string need = bytes ? std::to_string(*bytes) + " bytes" : "more than 2^64 bytes";
-        return std::unexpected(QuantumError::simulation("random walk of " + std::to_string(steps) + " steps needs " +
-                                                        need + ", more than the system can provide"));
+        return std::unexpected(QuantumError::memory_limit("random walk of " + std::to_string(steps) + " steps needs " +
+                                                          need + ", more than the system can provide"));
     }
     RandomWalkResult result;
     result.probabilities =

@@ -89,7 +89,7 @@ TEST(RandomWalk, RefusesStepCountsThatCannotBeAllocated) {
 
     auto huge = random_walk(std::numeric_limits<std::size_t>::max());
     ASSERT_FALSE(huge.has_value());
-    EXPECT_EQ(huge.error().kind, QuantumErrorKind::Simulation);
+    EXPECT_EQ(huge.error().kind, QuantumErrorKind::MemoryLimit);
     EXPECT_EQ(huge.error().message(),
               "Simulation error: random walk of 18446744073709551615 steps needs more than "
               "2^64 bytes, more than the system can provide");

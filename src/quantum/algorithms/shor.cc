@@ -132,7 +132,7 @@ std::uint64_t period_denominator(double phase, std::uint64_t n) {
 }
 
 Result<ShorResult> shor_factor(std::uint64_t n, const SimulatorConfig& config) {
-    if (n < SHOR_MIN_N) return std::unexpected(QuantumError::simulation("N must be at least 4"));
+    if (n < SHOR_MIN_N) return std::unexpected(QuantumError::invalid_argument("N must be at least 4"));
     if (n % 2 == 0) return trivial_split(n, 2);
     if (auto root = perfect_power_root(n)) return trivial_split(n, *root);
 

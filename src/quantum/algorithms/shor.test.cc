@@ -35,7 +35,7 @@ TEST(Shor, RejectsNumbersBelowFour) {
     for (std::uint64_t n : {0u, 1u, 2u, 3u}) {
         auto result = shor_factor(n, seeded(1));
         ASSERT_FALSE(result.has_value());
-        EXPECT_EQ(result.error(), QuantumError::simulation("N must be at least 4"));
+        EXPECT_EQ(result.error(), QuantumError::invalid_argument("N must be at least 4"));
         EXPECT_EQ(result.error().message(), "Simulation error: N must be at least 4");
     }
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/propagate.h"
+
 namespace qelix {
 
 namespace {
@@ -17,7 +19,7 @@ BitString bits_of(std::uint64_t value, std::size_t n) {
 Result<std::vector<BitString>> equations_from_distribution(const SimulatorConfig& config, const Circuit& circuit,
                                                            std::size_t n) {
     auto state = statevector(config, circuit);
-    if (!state) return std::unexpected(state.error());
+    QELIX_TRY(state);
     // Fold onto the input register: p[y] sums |amplitude|^2 over every index whose
     // low n bits are y, in index order.
     std::vector<double> p(std::size_t{1} << n, 0.0);
@@ -43,8 +45,7 @@ Result<std::vector<BitString>> equations_from_distribution(const SimulatorConfig
 /// Equations from single noisy shots of the measured input register. With a seed,
 /// each round runs under its own seed drawn from it, so rounds differ yet repeat.
 Result<std::vector<BitString>> equations_from_runs(const SimulatorConfig& config, Circuit circuit, std::size_t n) {
-    for (std::size_t k = 0; k < n; ++k)
-        if (auto bit = circuit.measure(k); !bit) return std::unexpected(bit.error());
+    for (std::size_t k = 0; k < n; ++k) QELIX_TRY(circuit.measure(k));
     std::optional<SeededRng> round_seeds;
     if (config.seed) round_seeds = SeededRng::from_seed_u64(*config.seed);
     SimulatorConfig round_config = config;
@@ -53,7 +54,7 @@ Result<std::vector<BitString>> equations_from_runs(const SimulatorConfig& config
     for (std::size_t round = 0; round < SIMON_RUNS_PER_QUBIT * n; ++round) {
         if (round_seeds) round_config.seed = round_seeds->next_u64();
         auto result = run(round_config, circuit, 1);
-        if (!result) return std::unexpected(result.error());
+        QELIX_TRY(result);
         std::string key = result->most_probable().first;
         BitString bits(n, false);
         for (std::size_t k = 0; k < n && k < key.size(); ++k) bits[k] = key[k] == '1';
@@ -68,15 +69,15 @@ Result<std::vector<BitString>> equations_from_runs(const SimulatorConfig& config
 
 Status simon_oracle(Circuit& circuit, std::size_t input_offset, std::size_t output_offset, const BitString& secret) {
     auto first = std::find(secret.begin(), secret.end(), true);
-    if (first == secret.end()) return std::unexpected(QuantumError::simulation("Simon oracle secret must be non-zero"));
+    if (first == secret.end())
+        return std::unexpected(QuantumError::invalid_argument("Simon oracle secret must be non-zero"));
     auto i = static_cast<std::size_t>(first - secret.begin());
     // Built on a copy so that a bad offset leaves the caller's circuit untouched.
     Circuit work = circuit;
     for (std::size_t j = 0; j < secret.size(); ++j) {
         if (j == i) continue;
-        if (auto s = work.cnot(input_offset + j, output_offset + j); !s) return s;
-        if (secret[j])
-            if (auto s = work.cnot(input_offset + i, output_offset + j); !s) return s;
+        QELIX_TRY(work.cnot(input_offset + j, output_offset + j));
+        if (secret[j]) QELIX_TRY(work.cnot(input_offset + i, output_offset + j));
     }
     circuit = std::move(work);
     return {};
@@ -84,17 +85,18 @@ Status simon_oracle(Circuit& circuit, std::size_t input_offset, std::size_t outp
 
 Result<SimonResult> simon_hidden_xor(const BitString& secret, const SimulatorConfig& config) {
     const std::size_t n = secret.size();
-    if (n == 0) return std::unexpected(QuantumError::simulation("Simon's algorithm requires at least one input qubit"));
+    if (n == 0)
+        return std::unexpected(QuantumError::invalid_argument("Simon's algorithm requires at least one input qubit"));
     if (n > MAX_QUBITS / 2) return std::unexpected(QuantumError::too_many_qubits(2 * n, MAX_QUBITS));
     auto circuit = Circuit::create(2 * n);
-    if (!circuit) return std::unexpected(circuit.error());
+    QELIX_TRY(circuit);
     for (std::size_t q = 0; q < n; ++q) (void)circuit->h(q);
-    if (auto s = simon_oracle(*circuit, 0, n, secret); !s) return std::unexpected(s.error());
+    QELIX_TRY(simon_oracle(*circuit, 0, n, secret));
     for (std::size_t q = 0; q < n; ++q) (void)circuit->h(q);
 
     auto equations = config.noise.is_ideal() ? equations_from_distribution(config, *circuit, n)
                                              : equations_from_runs(config, *circuit, n);
-    if (!equations) return std::unexpected(equations.error());
+    QELIX_TRY(equations);
     return SimonResult{.secret = solve_secret(*equations, n), .iterations_needed = equations->size()};
 }
 

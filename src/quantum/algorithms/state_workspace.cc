@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "core/propagate.h"
+
 namespace qelix {
 
 bool StateWorkspace::plain_state_vector(const Circuit& circuit) const {
@@ -18,7 +20,7 @@ Result<std::span<const Complex>> StateWorkspace::run(const Circuit& circuit) {
     } else {
         // First use, or anything unusual: the driver allocates and reports its errors.
         auto state = statevector(config_, circuit);
-        if (!state) return std::unexpected(state.error());
+        QELIX_TRY(state);
         buffer_ = std::move(*state);
     }
     return std::as_const(*buffer_).amplitudes();

@@ -4,6 +4,8 @@
 #include <limits>
 #include <utility>
 
+#include "core/propagate.h"
+
 namespace qelix {
 
 namespace {
@@ -44,10 +46,10 @@ class EnergyProbe {
         for (std::size_t i = 0; i < params.size(); ++i) {
             shifted[i] = params[i] + FD_OFFSET;
             auto plus = at(shifted);
-            if (!plus) return std::unexpected(plus.error());
+            QELIX_TRY(plus);
             shifted[i] = params[i] - FD_OFFSET;
             auto minus = at(shifted);
-            if (!minus) return std::unexpected(minus.error());
+            QELIX_TRY(minus);
             shifted[i] = params[i];
             out[i] = (*plus - *minus) / FD_DIVISOR;
         }
@@ -80,20 +82,20 @@ Result<VqeResult> run_vqe(const Hamiltonian& hamiltonian, const Ansatz& ansatz, 
     std::size_t t = 0;
     for (; t < max_iterations; ++t) {
         auto energy = probe.at(params);
-        if (!energy) return std::unexpected(energy.error());
+        QELIX_TRY(energy);
         const double e = *energy;
         result.energy_history.push_back(e);
         if (e < best) {
             best = e;
             best_params = params;
         }
-        if (auto ok = probe.gradient(params, candidate, grad); !ok) return std::unexpected(ok.error());
+        QELIX_TRY(probe.gradient(params, candidate, grad));
 
         bool accepted = false;
         for (double step : TRIAL_STEPS) {
             for (std::size_t i = 0; i < params.size(); ++i) candidate[i] = params[i] - step * grad[i];
             auto trial = probe.at(candidate);
-            if (!trial) return std::unexpected(trial.error());
+            QELIX_TRY(trial);
             if (e > *trial + MIN_DECREASE) {
                 accepted = true;
                 break;
@@ -105,7 +107,7 @@ Result<VqeResult> run_vqe(const Hamiltonian& hamiltonian, const Ansatz& ansatz, 
     }
 
     auto final_energy = probe.at(params);
-    if (!final_energy) return std::unexpected(final_energy.error());
+    QELIX_TRY(final_energy);
     if (*final_energy < best) {
         result.optimal_params = std::move(params);
         result.energy = *final_energy;

@@ -1,16 +1,16 @@
 #include <algorithm>
 
 #include "quantum/algorithms/vqe.h"
+#include "core/propagate.h"
 
 namespace qelix {
 
 namespace {
 
 Result<double> exact_energy(const Hamiltonian& hamiltonian, const Circuit& ansatz_circuit, StateWorkspace& workspace) {
-    for (const PauliTerm& term : hamiltonian.terms)
-        if (auto ok = check_factors(term.factors, hamiltonian.num_qubits); !ok) return std::unexpected(ok.error());
+    for (const PauliTerm& term : hamiltonian.terms) QELIX_TRY(check_factors(term.factors, hamiltonian.num_qubits));
     auto state = workspace.run(ansatz_circuit);
-    if (!state) return std::unexpected(state.error());
+    QELIX_TRY(state);
     const std::span<const Complex> amplitudes = *state;
     double total = 0.0;
     for (const PauliTerm& term : hamiltonian.terms) {
@@ -30,10 +30,9 @@ Status append_measurement_basis(Circuit& circuit, const PauliTerm& term) {
             ok = circuit.sdg(f.qubit);
             if (ok) ok = circuit.h(f.qubit);
         }
-        if (!ok) return ok;
+        QELIX_TRY(ok);
     }
-    for (std::size_t q = 0; q < circuit.num_qubits(); ++q)
-        if (auto bit = circuit.measure(q); !bit) return std::unexpected(bit.error());
+    for (std::size_t q = 0; q < circuit.num_qubits(); ++q) QELIX_TRY(circuit.measure(q));
     return {};
 }
 
@@ -46,9 +45,9 @@ Result<double> sampled_energy(const Hamiltonian& hamiltonian, const Circuit& ans
             continue;
         }
         Circuit circuit = ansatz_circuit;
-        if (auto ok = append_measurement_basis(circuit, term); !ok) return std::unexpected(ok.error());
+        QELIX_TRY(append_measurement_basis(circuit, term));
         auto result = run(config, circuit, std::max<std::uint32_t>(shots, 1));
-        if (!result) return std::unexpected(result.error());
+        QELIX_TRY(result);
         double value = 0.0;
         for (const auto& [key, count] : result->counts)
             value += static_cast<double>(key_parity(term.factors, key)) * static_cast<double>(count) /
@@ -63,8 +62,8 @@ Result<double> sampled_energy(const Hamiltonian& hamiltonian, const Circuit& ans
 Result<double> vqe_energy(const Hamiltonian& hamiltonian, const Ansatz& ansatz, std::span<const double> params,
                           std::uint32_t shots, StateWorkspace& workspace) {
     auto circuit = Circuit::create(hamiltonian.num_qubits);
-    if (!circuit) return std::unexpected(circuit.error());
-    if (auto ok = append_ansatz(*circuit, ansatz, params); !ok) return std::unexpected(ok.error());
+    QELIX_TRY(circuit);
+    QELIX_TRY(append_ansatz(*circuit, ansatz, params));
     const SimulatorConfig& config = workspace.config();
     if (config.noise.is_ideal()) return exact_energy(hamiltonian, *circuit, workspace);
     return sampled_energy(hamiltonian, *circuit, shots, config);

@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "core/propagate.h"
+
 namespace qelix {
 
 namespace {
@@ -25,7 +27,7 @@ Result<Circuit> Circuit::with_classical_bits(std::size_t num_qubits, std::size_t
     if (num_qubits == 0) return std::unexpected(QuantumError::empty_circuit());
     if (num_qubits > MAX_QUBITS) return std::unexpected(QuantumError::too_many_qubits(num_qubits, MAX_QUBITS));
     if (num_classical_bits > MAX_CLASSICAL_BITS)
-        return std::unexpected(QuantumError::simulation(classical_limit_text()));
+        return std::unexpected(QuantumError::invalid_circuit(classical_limit_text()));
     return Circuit(num_qubits, num_classical_bits);
 }
 
@@ -56,15 +58,15 @@ Status Circuit::check_qubit(std::size_t q) const {
 }
 
 Status Circuit::check_pair(std::size_t a, std::size_t b) const {
-    if (auto ok = check_qubit(a); !ok) return ok;
-    if (auto ok = check_qubit(b); !ok) return ok;
+    QELIX_TRY(check_qubit(a));
+    QELIX_TRY(check_qubit(b));
     if (a == b) return std::unexpected(QuantumError::duplicate_qubit(a, a));
     return {};
 }
 
 Status Circuit::check_distinct(std::span<const std::size_t> qubits) const {
     for (std::size_t i = 0; i < qubits.size(); ++i) {
-        if (auto ok = check_qubit(qubits[i]); !ok) return ok;
+        QELIX_TRY(check_qubit(qubits[i]));
         if (std::find(qubits.begin() + i + 1, qubits.end(), qubits[i]) != qubits.end())
             return std::unexpected(QuantumError::duplicate_qubit(qubits[i], qubits[i]));
     }
@@ -73,31 +75,31 @@ Status Circuit::check_distinct(std::span<const std::size_t> qubits) const {
 
 Status Circuit::check_classical_growth(std::size_t extra_bits) const {
     if (extra_bits > MAX_CLASSICAL_BITS - num_classical_bits_)
-        return std::unexpected(QuantumError::simulation(classical_limit_text()));
+        return std::unexpected(QuantumError::invalid_circuit(classical_limit_text()));
     return {};
 }
 
 Status Circuit::apply1(Gate gate, std::size_t qubit) {
-    if (auto ok = check_qubit(qubit); !ok) return ok;
+    QELIX_TRY(check_qubit(qubit));
     push(GateOp{std::move(gate), {qubit}});
     return {};
 }
 
 Status Circuit::apply2(Gate gate, std::size_t a, std::size_t b) {
-    if (auto ok = check_pair(a, b); !ok) return ok;
+    QELIX_TRY(check_pair(a, b));
     push(GateOp{std::move(gate), {a, b}});
     return {};
 }
 
 Status Circuit::append_gate(Gate gate, std::vector<std::size_t> targets) {
     if (targets.size() != gate.num_qubits)
-        return std::unexpected(QuantumError::simulation("gate '" + gate.name + "' expects " +
-                                                        std::to_string(gate.num_qubits) + " targets, got " +
-                                                        std::to_string(targets.size())));
+        return std::unexpected(QuantumError::invalid_circuit("gate '" + gate.name + "' expects " +
+                                                             std::to_string(gate.num_qubits) + " targets, got " +
+                                                             std::to_string(targets.size())));
     if (gate.num_qubits != 1 && gate.num_qubits != 2)
-        return std::unexpected(QuantumError::simulation("gate '" + gate.name + "' uses unsupported width " +
-                                                        std::to_string(gate.num_qubits)));
-    if (auto ok = gate.num_qubits == 1 ? check_qubit(targets[0]) : check_pair(targets[0], targets[1]); !ok) return ok;
+        return std::unexpected(QuantumError::invalid_circuit("gate '" + gate.name + "' uses unsupported width " +
+                                                             std::to_string(gate.num_qubits)));
+    QELIX_TRY(gate.num_qubits == 1 ? check_qubit(targets[0]) : check_pair(targets[0], targets[1]));
     push(GateOp{std::move(gate), std::move(targets)});
     return {};
 }
@@ -105,48 +107,48 @@ Status Circuit::append_gate(Gate gate, std::vector<std::size_t> targets) {
 Status Circuit::append_conditional(std::vector<std::size_t> classical_bits, std::uint64_t value, Gate gate,
                                    std::vector<std::size_t> targets) {
     if (classical_bits.empty())
-        return std::unexpected(QuantumError::simulation("conditional gates require at least one classical bit"));
+        return std::unexpected(QuantumError::invalid_circuit("conditional gates require at least one classical bit"));
     for (std::size_t bit : classical_bits)
         if (bit >= num_classical_bits_)
-            return std::unexpected(QuantumError::simulation("classical bit " + std::to_string(bit) +
-                                                            " out of range (circuit has " +
-                                                            std::to_string(num_classical_bits_) + " classical bits)"));
+            return std::unexpected(
+                QuantumError::invalid_circuit("classical bit " + std::to_string(bit) + " out of range (circuit has " +
+                                              std::to_string(num_classical_bits_) + " classical bits)"));
     if (targets.size() != gate.num_qubits)
-        return std::unexpected(QuantumError::simulation("gate '" + gate.name + "' expects " +
-                                                        std::to_string(gate.num_qubits) + " targets, got " +
-                                                        std::to_string(targets.size())));
-    if (auto ok = check_distinct(targets); !ok) return ok;
+        return std::unexpected(QuantumError::invalid_circuit("gate '" + gate.name + "' expects " +
+                                                             std::to_string(gate.num_qubits) + " targets, got " +
+                                                             std::to_string(targets.size())));
+    QELIX_TRY(check_distinct(targets));
     push(ConditionalOp{std::move(classical_bits), value, std::move(gate), std::move(targets)});
     return {};
 }
 
 Result<std::size_t> Circuit::measure(std::size_t qubit) {
-    if (auto ok = check_qubit(qubit); !ok) return std::unexpected(ok.error());
-    if (auto ok = check_classical_growth(1); !ok) return std::unexpected(ok.error());
+    QELIX_TRY(check_qubit(qubit));
+    QELIX_TRY(check_classical_growth(1));
     std::size_t bit = num_classical_bits_++;
     push(MeasureOp{qubit, bit});
     return bit;
 }
 
 Status Circuit::measure_into(std::size_t qubit, std::size_t classical_bit) {
-    if (auto ok = check_qubit(qubit); !ok) return ok;
+    QELIX_TRY(check_qubit(qubit));
     if (classical_bit >= MAX_CLASSICAL_BITS)
-        return std::unexpected(QuantumError::simulation("classical bit " + std::to_string(classical_bit) +
-                                                        " exceeds the limit of " + std::to_string(MAX_CLASSICAL_BITS) +
-                                                        " classical bits"));
+        return std::unexpected(QuantumError::invalid_circuit("classical bit " + std::to_string(classical_bit) +
+                                                             " exceeds the limit of " +
+                                                             std::to_string(MAX_CLASSICAL_BITS) + " classical bits"));
     num_classical_bits_ = std::max(num_classical_bits_, classical_bit + 1);
     push(MeasureOp{qubit, classical_bit});
     return {};
 }
 
 Status Circuit::measure_all() {
-    if (auto ok = check_classical_growth(num_qubits_); !ok) return ok;
+    QELIX_TRY(check_classical_growth(num_qubits_));
     for (std::size_t q = 0; q < num_qubits_; ++q) push(MeasureOp{q, num_classical_bits_++});
     return {};
 }
 
 Status Circuit::barrier(std::vector<std::size_t> qubits) {
-    if (auto ok = check_distinct(qubits); !ok) return ok;
+    QELIX_TRY(check_distinct(qubits));
     push(BarrierOp{std::move(qubits)});
     return {};
 }
@@ -161,7 +163,7 @@ Status Circuit::barrier_all() {
 Status Circuit::append(const Circuit& other) {
     if (other.num_qubits_ != num_qubits_)
         return std::unexpected(QuantumError::qubit_count_mismatch(num_qubits_, other.num_qubits_));
-    if (auto ok = check_classical_growth(measure_count(other.instructions_)); !ok) return ok;
+    QELIX_TRY(check_classical_growth(measure_count(other.instructions_)));
     copy_from(other, {});
     return {};
 }
@@ -169,8 +171,8 @@ Status Circuit::append(const Circuit& other) {
 Status Circuit::compose(const Circuit& other, std::span<const std::size_t> qubit_mapping) {
     if (qubit_mapping.size() != other.num_qubits_)
         return std::unexpected(QuantumError::mapping_length_mismatch(qubit_mapping.size(), other.num_qubits_));
-    if (auto ok = check_distinct(qubit_mapping); !ok) return ok;
-    if (auto ok = check_classical_growth(measure_count(other.instructions_)); !ok) return ok;
+    QELIX_TRY(check_distinct(qubit_mapping));
+    QELIX_TRY(check_classical_growth(measure_count(other.instructions_)));
     copy_from(other, qubit_mapping);
     return {};
 }

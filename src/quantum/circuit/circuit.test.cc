@@ -63,6 +63,7 @@ TEST(Circuit, ConditionalChecks) {
     EXPECT_EQ(error_of(c.append_conditional({0}, 1, gates::x(), {0, 1})),
               "Simulation error: gate 'X' expects 1 targets, got 2");
     EXPECT_EQ(c.append_conditional({0}, 1, gates::cnot(), {1, 1}).error(), QuantumError::duplicate_qubit(1, 1));
+    EXPECT_EQ(c.append_conditional({}, 1, gates::x(), {0}).error().kind, QuantumErrorKind::InvalidCircuit);
     EXPECT_EQ(c.instructions().size(), 1u);
     EXPECT_TRUE(c.append_conditional({0}, 1, gates::cnot(), {1, 0}).has_value());
     EXPECT_EQ(c.num_classical_bits(), 1u);

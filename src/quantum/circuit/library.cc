@@ -1,5 +1,6 @@
 // Circuit builders that expand into fixed sequences of standard gates.
 #include "quantum/circuit/circuit.h"
+#include "core/propagate.h"
 
 namespace qelix {
 
@@ -13,8 +14,7 @@ void must(Status status) {
 }  // namespace
 
 Status Circuit::toffoli(std::size_t a, std::size_t b, std::size_t c) {
-    for (std::size_t q : {a, b, c})
-        if (auto ok = check_qubit(q); !ok) return ok;
+    for (std::size_t q : {a, b, c}) QELIX_TRY(check_qubit(q));
     if (a == b || a == c) return std::unexpected(QuantumError::duplicate_qubit(a, a));
     if (b == c) return std::unexpected(QuantumError::duplicate_qubit(b, b));
     must(h(c));
@@ -36,7 +36,7 @@ Status Circuit::toffoli(std::size_t a, std::size_t b, std::size_t c) {
 }
 
 Status Circuit::qft(std::span<const std::size_t> q) {
-    if (auto ok = check_distinct(q); !ok) return ok;
+    QELIX_TRY(check_distinct(q));
     std::size_t m = q.size();
     for (std::size_t i = 0; i < m; ++i) {
         must(h(q[i]));
@@ -47,7 +47,7 @@ Status Circuit::qft(std::span<const std::size_t> q) {
 }
 
 Status Circuit::iqft(std::span<const std::size_t> q) {
-    if (auto ok = check_distinct(q); !ok) return ok;
+    QELIX_TRY(check_distinct(q));
     std::size_t m = q.size();
     for (std::size_t i = 0; i < m / 2; ++i) must(swap(q[i], q[m - 1 - i]));
     for (std::size_t i = m; i-- > 0;) {

@@ -8,14 +8,15 @@
 
 #include "quantum/statevector/memory.h"
 #include "quantum/mps/split.h"
+#include "core/propagate.h"
 
 namespace qelix {
 
 namespace {
 
 QuantumError unsupported_width(const Gate& gate) {
-    return QuantumError::simulation("MPS backend does not support " + std::to_string(gate.num_qubits) +
-                                    "-qubit gate '" + gate.name + "'");
+    return QuantumError::unsupported("MPS backend does not support " + std::to_string(gate.num_qubits) +
+                                     "-qubit gate '" + gate.name + "'");
 }
 
 /// A gate whose matrix does not have 4^width entries cannot come from the circuit builders.
@@ -55,7 +56,7 @@ std::size_t MpsState::largest_bond() const {
 Status MpsState::apply_instructions(std::span<const Instruction> instructions) {
     for (const Instruction& instruction : instructions) {
         if (std::holds_alternative<ConditionalOp>(instruction))
-            return std::unexpected(QuantumError::simulation("MPS backend does not support conditional gates"));
+            return std::unexpected(QuantumError::unsupported("MPS backend does not support conditional gates"));
         const auto* op = std::get_if<GateOp>(&instruction);
         if (op == nullptr) continue;  // measurements are drawn by the sampler; barriers do nothing
         Status done;
@@ -65,7 +66,7 @@ Status MpsState::apply_instructions(std::span<const Instruction> instructions) {
             done = apply_two_qubit(op->targets[0], op->targets[1], op->gate);
         else
             return std::unexpected(unsupported_width(op->gate));
-        if (!done) return done;
+        QELIX_TRY(done);
     }
     return {};
 }
@@ -73,7 +74,7 @@ Status MpsState::apply_instructions(std::span<const Instruction> instructions) {
 Status MpsState::apply_one_site(std::size_t qubit, const Gate& gate) {
     if (qubit >= num_qubits()) return std::unexpected(QuantumError::qubit_out_of_range(qubit, num_qubits()));
     if (gate.num_qubits != 1)
-        return std::unexpected(QuantumError::simulation("expected 1-qubit gate, got '" + gate.name + "'"));
+        return std::unexpected(QuantumError::invalid_circuit("expected 1-qubit gate, got '" + gate.name + "'"));
     check_matrix(gate, 4);
     SiteTensor& site = sites_[qubit];
     std::vector<Complex> next(site.data.size());
@@ -93,31 +94,27 @@ Status MpsState::apply_two_qubit(std::size_t a, std::size_t b, const Gate& gate)
     if (b >= num_qubits()) return std::unexpected(QuantumError::qubit_out_of_range(b, num_qubits()));
     if (a == b) return std::unexpected(QuantumError::duplicate_qubit(a, a));
     if (gate.num_qubits != 2)
-        return std::unexpected(QuantumError::simulation("expected 2-qubit gate, got '" + gate.name + "'"));
+        return std::unexpected(QuantumError::invalid_circuit("expected 2-qubit gate, got '" + gate.name + "'"));
     check_matrix(gate, 16);
     const Gate swap = gates::swap();
     if (a < b) {
         // Walk qubit b down to site a + 1, act, and walk it back up.
-        for (std::size_t j = b; j >= a + 2; --j)
-            if (Status done = apply_adjacent(j - 1, swap); !done) return done;
-        if (Status done = apply_adjacent(a, gate); !done) return done;
-        for (std::size_t j = a + 1; j < b; ++j)
-            if (Status done = apply_adjacent(j, swap); !done) return done;
+        for (std::size_t j = b; j >= a + 2; --j) QELIX_TRY(apply_adjacent(j - 1, swap));
+        QELIX_TRY(apply_adjacent(a, gate));
+        for (std::size_t j = a + 1; j < b; ++j) QELIX_TRY(apply_adjacent(j, swap));
         return {};
     }
     // Qubit a walks down to site b + 1, so it sits below b: act with the exchanged gate.
-    for (std::size_t j = a - 1; j >= b + 1; --j)
-        if (Status done = apply_adjacent(j, swap); !done) return done;
-    if (Status done = apply_adjacent(b, exchanged_gate(gate)); !done) return done;
-    for (std::size_t j = b + 1; j < a; ++j)
-        if (Status done = apply_adjacent(j, swap); !done) return done;
+    for (std::size_t j = a - 1; j >= b + 1; --j) QELIX_TRY(apply_adjacent(j, swap));
+    QELIX_TRY(apply_adjacent(b, exchanged_gate(gate)));
+    for (std::size_t j = b + 1; j < a; ++j) QELIX_TRY(apply_adjacent(j, swap));
     return {};
 }
 
 Status MpsState::apply_adjacent(std::size_t site, const Gate& gate) {
     if (site + 1 >= num_qubits()) return std::unexpected(QuantumError::qubit_out_of_range(site + 1, num_qubits()));
     if (gate.num_qubits != 2)
-        return std::unexpected(QuantumError::simulation("expected 2-qubit gate, got '" + gate.name + "'"));
+        return std::unexpected(QuantumError::invalid_circuit("expected 2-qubit gate, got '" + gate.name + "'"));
     check_matrix(gate, 16);
     SiteTensor& a = sites_[site];
     SiteTensor& b = sites_[site + 1];
@@ -128,7 +125,7 @@ Status MpsState::apply_adjacent(std::size_t site, const Gate& gate) {
     if (!can_provide(bytes)) return std::unexpected(QuantumError::insufficient_memory(num_qubits(), bytes));
     try {
         auto pair = split_pair(a, b, gate, max_bond_dim_);
-        if (!pair) return std::unexpected(pair.error());
+        QELIX_TRY(pair);
         a = std::move(pair->first);
         b = std::move(pair->second);
     } catch (const std::bad_alloc&) {

@@ -7,6 +7,7 @@
 #include "quantum/mps/mps.h"
 #include "quantum/mps/amplitude.h"
 #include "quantum/mps/sample.h"
+#include "core/propagate.h"
 
 namespace qelix {
 
@@ -15,9 +16,10 @@ namespace {
 /// The chain after every gate of `circuit`, once the shape checks shared by both requests pass.
 Result<MpsState> simulate(const Circuit& circuit, std::size_t max_bond_dim) {
     if (circuit.num_qubits() == 0) return std::unexpected(QuantumError::empty_circuit());
-    if (max_bond_dim == 0) return std::unexpected(QuantumError::simulation("MPS backend requires max_bond_dim >= 1"));
+    if (max_bond_dim == 0)
+        return std::unexpected(QuantumError::invalid_argument("MPS backend requires max_bond_dim >= 1"));
     MpsState state = MpsState::new_zero(circuit.num_qubits(), max_bond_dim);
-    if (Status done = state.apply_instructions(circuit.instructions()); !done) return std::unexpected(done.error());
+    QELIX_TRY(state.apply_instructions(circuit.instructions()));
     return state;
 }
 
@@ -33,11 +35,11 @@ std::optional<std::size_t> mps_bond_limit(const Backend& backend, const Circuit&
 Result<QuantumResult> run_mps(const SimulatorConfig& config, const Circuit& circuit, std::uint32_t shots,
                               std::size_t max_bond_dim) {
     if (!config.noise.is_ideal())
-        return std::unexpected(QuantumError::simulation("MPS backend does not yet support noise models"));
+        return std::unexpected(QuantumError::unsupported("MPS backend does not yet support noise models"));
     if (needs_trajectories(circuit))
-        return std::unexpected(QuantumError::simulation("MPS backend does not support mid-circuit measurements"));
+        return std::unexpected(QuantumError::unsupported("MPS backend does not support mid-circuit measurements"));
     auto state = simulate(circuit, max_bond_dim);
-    if (!state) return std::unexpected(state.error());
+    QELIX_TRY(state);
 
     SeededRng rng = make_rng(config);
     const std::vector<WordCount> pairs = sample(*state, shots, rng);
@@ -60,11 +62,11 @@ Result<QuantumResult> run_mps(const SimulatorConfig& config, const Circuit& circ
 
 Result<StateBuffer> statevector_mps(const Circuit& circuit, std::size_t max_bond_dim) {
     auto state = simulate(circuit, max_bond_dim);
-    if (!state) return std::unexpected(state.error());
+    QELIX_TRY(state);
     auto dense = dense_amplitudes(*state);
-    if (!dense) return std::unexpected(dense.error());
+    QELIX_TRY(dense);
     auto buffer = StateBuffer::allocate(circuit.num_qubits());
-    if (!buffer) return buffer;
+    QELIX_TRY(buffer);
     std::copy(dense->begin(), dense->end(), buffer->amplitudes().begin());
     return buffer;
 }

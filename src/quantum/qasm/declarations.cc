@@ -1,6 +1,7 @@
 #include "quantum/qasm/declarations.h"
 
 #include "quantum/qasm/text.h"
+#include "core/propagate.h"
 
 namespace qelix::qasm {
 
@@ -11,7 +12,7 @@ constexpr std::string_view STANDARD_INCLUDE = "include \"qelib1.inc\"";
 
 QasmResult<void> declare_register(RegisterTable& table, std::string_view rest, std::size_t line) {
     auto decl = read_indexed(rest, line);
-    if (!decl) return std::unexpected(decl.error());
+    QELIX_TRY(decl);
     table.declare(decl->name, decl->index);
     return {};
 }
@@ -62,8 +63,7 @@ QasmResult<Declarations> read_declarations(const StatementList& statements) {
     if (items.front().text != HEADER)
         return std::unexpected(QasmError::syntax(items.front().line, "expected 'OPENQASM 2.0;' header"));
     Declarations decl;
-    for (std::size_t i = 1; i < items.size(); ++i)
-        if (auto ok = read_one(decl, items[i]); !ok) return std::unexpected(ok.error());
+    for (std::size_t i = 1; i < items.size(); ++i) QELIX_TRY(read_one(decl, items[i]));
     return decl;
 }
 

@@ -1,6 +1,7 @@
 #include "quantum/qasm/expansion.h"
 
 #include "quantum/qasm/expression.h"
+#include "core/propagate.h"
 
 namespace qelix::qasm {
 
@@ -15,14 +16,14 @@ QasmResult<void> GateExpander::read_call(std::string_view text, const Scope& sco
     call_.params.clear();
     for (std::string_view param : call_.head.params) {
         auto value = evaluate_expression(param, scope.params);
-        if (!value) return std::unexpected(QasmError::syntax(line, std::move(value.error())));
+        QELIX_TRY_MAP(value, [line](std::string message) { return QasmError::syntax(line, std::move(message)); });
         call_.params.push_back(*value);
     }
     call_.qubits.clear();
     comma_items(split->second, call_.operands);
     for (std::string_view operand : call_.operands) {
         auto qubit = resolve_qubit(operand, scope, decl_.qregs, line);
-        if (!qubit) return std::unexpected(qubit.error());
+        QELIX_TRY(qubit);
         call_.qubits.push_back(*qubit);
     }
     return {};

@@ -8,6 +8,7 @@
 #include "quantum/qasm/expansion.h"
 #include "quantum/qasm/statements.h"
 #include "quantum/qasm/text.h"
+#include "core/propagate.h"
 
 namespace qelix {
 
@@ -39,11 +40,11 @@ class OperationReader {
         if (arrow == std::string_view::npos) return syntax("measurement must use '->'");
         static const qasm::Scope top_level;
         auto qubit = qasm::resolve_qubit(rest.substr(0, arrow), top_level, decl_.qregs, line_);
-        if (!qubit) return std::unexpected(qubit.error());
+        QELIX_TRY(qubit);
         auto target = qasm::read_indexed(rest.substr(arrow + 2), line_);
-        if (!target) return std::unexpected(target.error());
+        QELIX_TRY(target);
         auto bit = decl_.cregs.resolve(target->name, target->index);
-        if (!bit) return std::unexpected(bit.error());
+        QELIX_TRY(bit);
         return check(circuit_.measure_into(*qubit, *bit));
     }
 
@@ -58,7 +59,7 @@ class OperationReader {
                 continue;
             }
             auto qubit = qasm::resolve_qubit(item, top_level, decl_.qregs, line_);
-            if (!qubit) return std::unexpected(qubit.error());
+            QELIX_TRY(qubit);
             qubits.push_back(*qubit);
         }
         return check(circuit_.barrier(std::move(qubits)));
@@ -79,7 +80,7 @@ class OperationReader {
         if (!value) return syntax("conditional value must be an integer");
 
         placed_.clear();
-        if (auto ok = expander_.expand(qasm::trim(text.substr(close + 1)), line_, placed_); !ok) return ok;
+        QELIX_TRY(expander_.expand(qasm::trim(text.substr(close + 1)), line_, placed_));
         if (!placed_.empty() && reg->size > (limits_.condition_bits - condition_bits_) / placed_.size())
             return syntax("conditionals reference more than " + std::to_string(limits_.condition_bits) +
                           " classical bits in total");
@@ -87,19 +88,16 @@ class OperationReader {
         for (PlacedGate& g : placed_) {
             std::vector<std::size_t> bits(reg->size);
             for (std::size_t i = 0; i < reg->size; ++i) bits[i] = reg->offset + i;
-            if (auto ok = check(
-                    circuit_.append_conditional(std::move(bits), *value, std::move(g.gate), std::move(g.targets)));
-                !ok)
-                return ok;
+            QELIX_TRY(
+                check(circuit_.append_conditional(std::move(bits), *value, std::move(g.gate), std::move(g.targets))));
         }
         return {};
     }
 
     QasmResult<void> gates(std::string_view text) {
         placed_.clear();
-        if (auto ok = expander_.expand(text, line_, placed_); !ok) return ok;
-        for (PlacedGate& g : placed_)
-            if (auto ok = check(circuit_.append_gate(std::move(g.gate), std::move(g.targets))); !ok) return ok;
+        QELIX_TRY(expander_.expand(text, line_, placed_));
+        for (PlacedGate& g : placed_) QELIX_TRY(check(circuit_.append_gate(std::move(g.gate), std::move(g.targets))));
         return {};
     }
 
@@ -107,7 +105,7 @@ class OperationReader {
         return std::unexpected(QasmError::syntax(line_, std::move(message)));
     }
     QasmResult<void> check(const Status& status) const {
-        if (!status) return std::unexpected(at_line(line_, status.error()));
+        QELIX_TRY_MAP(status, [this](const QuantumError& error) { return at_line(line_, error); });
         return {};
     }
 
@@ -130,18 +128,17 @@ namespace qelix::qasm {
 
 QasmResult<Circuit> parse_qasm(std::string_view source, const ParseLimits& limits) {
     auto statements = qasm::split_statements(source);
-    if (!statements) return std::unexpected(statements.error());
+    QELIX_TRY(statements);
     auto decl = qasm::read_declarations(*statements);
-    if (!decl) return std::unexpected(decl.error());
+    QELIX_TRY(decl);
 
     std::size_t num_qubits = decl->qregs.total();
     if (num_qubits == 0) return std::unexpected(QasmError::syntax(1, "at least one qreg declaration is required"));
     auto circuit = Circuit::with_classical_bits(num_qubits, decl->cregs.total());
-    if (!circuit) return std::unexpected(at_line(1, circuit.error()));
+    QELIX_TRY_MAP(circuit, [](const QuantumError& error) { return at_line(1, error); });
 
     OperationReader reader(*decl, limits, *circuit);
-    for (const qasm::Statement& statement : decl->operations)
-        if (auto ok = reader.read(statement); !ok) return std::unexpected(ok.error());
+    for (const qasm::Statement& statement : decl->operations) QELIX_TRY(reader.read(statement));
     return std::move(*circuit);
 }
 

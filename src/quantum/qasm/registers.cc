@@ -3,6 +3,7 @@
 #include <string>
 
 #include "quantum/qasm/text.h"
+#include "core/propagate.h"
 
 namespace qelix::qasm {
 
@@ -44,7 +45,7 @@ QasmResult<std::size_t> resolve_qubit(std::string_view text, const Scope& scope,
     text = trim(text);
     if (const std::size_t* bound = scope.qubits.find(text)) return *bound;
     auto operand = read_indexed(text, line);
-    if (!operand) return std::unexpected(operand.error());
+    QELIX_TRY(operand);
     return qregs.resolve(operand->name, operand->index);
 }
 

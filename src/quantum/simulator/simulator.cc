@@ -7,6 +7,7 @@
 #include "quantum/statevector/memory.h"
 #include "quantum/simulator/sampler.h"
 #include "quantum/simulator/trajectory.h"
+#include "core/propagate.h"
 
 namespace qelix {
 
@@ -27,7 +28,7 @@ Status check_finite_gates(const Circuit& circuit) {
         for (const Complex& entry : gate->matrix)
             if (!std::isfinite(entry.real()) || !std::isfinite(entry.imag()))
                 return std::unexpected(
-                    QuantumError::simulation("gate '" + gate->name + "' has a non-finite matrix entry"));
+                    QuantumError::invalid_circuit("gate '" + gate->name + "' has a non-finite matrix entry"));
     }
     return {};
 }
@@ -40,7 +41,7 @@ void add_count(QuantumResult& result, std::uint64_t index, std::uint32_t count,
 
 Result<QuantumResult> run_fast_path(const SimulatorConfig& config, const Circuit& circuit, std::uint32_t shots) {
     auto state = StateBuffer::allocate(circuit.num_qubits());
-    if (!state) return std::unexpected(state.error());
+    QELIX_TRY(state);
     state->apply_circuit(circuit, use_parallel(config, circuit));
     SeededRng rng = make_rng(config);
     return sample_counts(std::move(*state), measured_qubits(circuit), shots, rng);
@@ -120,7 +121,7 @@ Result<QuantumResult> sample_counts(StateBuffer state, const std::vector<std::si
 
 Result<QuantumResult> run(const SimulatorConfig& config, const Circuit& circuit, std::uint32_t shots) {
     if (shots == 0) return std::unexpected(QuantumError::invalid_shots(0));
-    if (auto ok = check_finite_gates(circuit); !ok) return std::unexpected(ok.error());
+    QELIX_TRY(check_finite_gates(circuit));
     if (auto bond = mps_bond_limit(config.backend, circuit)) return run_mps(config, circuit, shots, *bond);
     const bool noisy = !config.noise.is_ideal();
     if (noisy || needs_trajectories(circuit)) {
@@ -132,21 +133,21 @@ Result<QuantumResult> run(const SimulatorConfig& config, const Circuit& circuit,
 
 Result<StateBuffer> statevector(const SimulatorConfig& config, const Circuit& circuit) {
     if (!config.noise.is_ideal())
-        return std::unexpected(QuantumError::simulation("statevector is unavailable when noise is enabled"));
+        return std::unexpected(QuantumError::unsupported("statevector is unavailable when noise is enabled"));
     if (needs_trajectories(circuit))
         return std::unexpected(
-            QuantumError::simulation("statevector is unavailable for circuits with mid-circuit measurements"));
-    if (auto ok = check_finite_gates(circuit); !ok) return std::unexpected(ok.error());
+            QuantumError::unsupported("statevector is unavailable for circuits with mid-circuit measurements"));
+    QELIX_TRY(check_finite_gates(circuit));
     if (auto bond = mps_bond_limit(config.backend, circuit)) return statevector_mps(circuit, *bond);
     auto state = StateBuffer::allocate(circuit.num_qubits());
-    if (!state) return state;
+    QELIX_TRY(state);
     state->apply_circuit(circuit, use_parallel(config, circuit));
     return state;
 }
 
 Result<Probabilities> probabilities(const SimulatorConfig& config, const Circuit& circuit) {
     auto state = statevector(config, circuit);
-    if (!state) return std::unexpected(state.error());
+    QELIX_TRY(state);
     return std::move(*state).into_probabilities();
 }
 

@@ -179,3 +179,58 @@ TEST(SimulatorNonFinite, GatesWithNonFiniteEntriesAreRefusedBeforeSimulating) {
     ASSERT_FALSE(counts);
     EXPECT_EQ(counts.error().message(), "Simulation error: gate 'Rz(NaN)' has a non-finite matrix entry");
 }
+
+namespace {
+
+/// FNV-1a over raw bytes: a fingerprint of exact bits.
+struct Fingerprint {
+    std::uint64_t value = 0xcbf29ce484222325ULL;
+    void add(const void* data, std::size_t size) {
+        for (std::size_t i = 0; i < size; ++i)
+            value = (value ^ static_cast<const unsigned char*>(data)[i]) * 0x100000001b3ULL;
+    }
+};
+
+/// Rotations, controlled phases, a QFT and a two-qubit interaction on five qubits.
+Circuit reference_circuit() {
+    Circuit c = Circuit::create(5).value();
+    for (std::size_t q = 0; q < 5; ++q) (void)c.rx(q, 0.3 + 0.7 * q), (void)c.ry(q, -1.1 * q);
+    (void)c.u3(2, 0.4, -2.2, 1.7);
+    (void)c.cnot(0, 3), (void)c.cz(4, 1), (void)c.rzz(2, 4, 0.9), (void)c.crk(1, 2, 3), (void)c.swap(0, 4);
+    (void)c.qft(std::vector<std::size_t>{0, 1, 2, 3, 4});
+    return c;
+}
+
+}  // namespace
+
+TEST(Simulator, SeededResultsMatchTheReferenceBits) {
+    // Fingerprints of results computed on x86-64 with AVX. Every build (SSE2, AVX, the
+    // scalar kernels of other processors, any thread count) must reproduce them exactly.
+    Fingerprint amplitudes;
+    const StateBuffer state = statevector(seeded(1), reference_circuit()).value();
+    amplitudes.add(state.amplitudes().data(), state.amplitudes().size_bytes());
+    EXPECT_EQ(amplitudes.value, 12352315663191060893ULL);
+
+    SimulatorConfig noisy = seeded(2024);
+    const NoiseChannel damping[] = {
+        {ChannelKind::AmplitudeDamping, 0.3}, {ChannelKind::Depolarizing, 0.05}, {ChannelKind::PhaseDamping, 0.1}};
+    noisy.noise.single_qubit_channels.assign(std::begin(damping), std::end(damping));
+    noisy.noise.two_qubit_channels = noisy.noise.single_qubit_channels;
+    noisy.noise.measurement_channels = {{ChannelKind::ReadoutError, 0.02}};
+    Circuit measured = reference_circuit();
+    (void)measured.measure_all();
+    Fingerprint counts;
+    const Counts unordered = run(noisy, measured, 300).value().counts;
+    for (const auto& [key, count] : std::map<std::string, std::uint32_t>(unordered.begin(), unordered.end())) {
+        counts.add(key.data(), key.size());
+        counts.add(&count, sizeof count);
+    }
+    EXPECT_EQ(counts.value, 12549059927840977178ULL);
+
+    SimulatorConfig mps = seeded(3);
+    mps.backend = Backend::mps(4);
+    Fingerprint truncated;
+    const Probabilities p = probabilities(mps, reference_circuit()).value();
+    truncated.add(p.values().data(), p.values().size_bytes());
+    EXPECT_EQ(truncated.value, 6634687629704784507ULL);
+}

@@ -1,9 +1,8 @@
 #include "quantum/simulator/trajectory.h"
 
-#include "quantum/statevector/kernels.h"
+#include "quantum/statevector/damping.h"
 #include "quantum/statevector/memory.h"
-
-#include <immintrin.h>
+#include "core/propagate.h"
 
 #include <cmath>
 #include <string>
@@ -27,73 +26,22 @@ const Gate& pauli(unsigned which) {
     return which == 0 ? X : which == 1 ? Y : Z;
 }
 
-/// Calls body(i, i | mask) for every index i with the mask bit clear, in ascending order.
-template <class Body>
-void for_each_pair(std::size_t size, std::size_t mask, Body&& body) {
-    for (std::size_t base = 0; base < size; base += 2 * mask)
-        for (std::size_t i = base; i < base + mask; ++i) body(i, i | mask);
-}
-
-// The no-jump branch of damping rescales by reals: a_i = a_i / norm and
-// a_j = a_j * keep / norm (j = i | mask). Both paths below perform exactly these
-// scalar operations, one or two complex numbers per register.
-
-/// No jump: a_i /= norm, a_j = a_j * keep / norm.
-void rescale_sse2(double* d, std::size_t size, std::size_t mask, double norm, double keep) {
-    const __m128d n = _mm_set1_pd(norm), k = _mm_set1_pd(keep);
-    for_each_pair(size, mask, [&](std::size_t i, std::size_t j) {
-        _mm_store_pd(d + 2 * i, _mm_div_pd(_mm_load_pd(d + 2 * i), n));
-        _mm_store_pd(d + 2 * j, _mm_div_pd(_mm_mul_pd(_mm_load_pd(d + 2 * j), k), n));
-    });
-}
-
-__attribute__((target("avx"))) void rescale_avx(double* d, std::size_t size, std::size_t mask, double norm,
-                                                double keep) {
-    const __m256d n = _mm256_set1_pd(norm);
-    if (mask == 1) {
-        // A pair is one register; multiplying a_i by exactly 1 changes nothing.
-        const __m256d k = _mm256_set_pd(keep, keep, 1.0, 1.0);
-        for (std::size_t i = 0; i < size; i += 2)
-            _mm256_storeu_pd(d + 2 * i, _mm256_div_pd(_mm256_mul_pd(_mm256_loadu_pd(d + 2 * i), k), n));
-        return;
-    }
-    const __m256d k = _mm256_set1_pd(keep);
-    for (std::size_t base = 0; base < size; base += 2 * mask)
-        for (std::size_t i = base; i < base + mask; i += 2) {
-            double* x = d + 2 * i;
-            double* y = d + 2 * (i + mask);
-            _mm256_storeu_pd(x, _mm256_div_pd(_mm256_loadu_pd(x), n));
-            _mm256_storeu_pd(y, _mm256_div_pd(_mm256_mul_pd(_mm256_loadu_pd(y), k), n));
-        }
-}
-
 /// Quantum-jump amplitude damping with parameter gamma on `qubit`.
 Status amplitude_damping(StateBuffer& state, std::size_t qubit, double gamma, SeededRng& rng) {
     if (gamma <= COLLAPSE_EPSILON) return {};
     const double t = effective_probability(state.probability_of_one(qubit));
     const double u = rng.next_f64();
     const double jump = effective_probability(gamma * t);
-    const std::size_t mask = std::size_t{1} << qubit;
     std::span<Complex> amps = state.amplitudes();
-    double* d = reinterpret_cast<double*>(amps.data());
     if (jump > u) {
-        // The |1> branch falls to |0>: a_i = a_j / sqrt(t), a_j = 0. Rare; kept simple.
+        // The |1> branch falls to |0>: a_i = a_j / sqrt(t), a_j = 0. Rare.
         if (t <= COLLAPSE_EPSILON) return {};
-        const __m128d root = _mm_set1_pd(std::sqrt(t));
-        for_each_pair(amps.size(), mask, [&](std::size_t i, std::size_t j) {
-            _mm_store_pd(d + 2 * i, _mm_div_pd(_mm_load_pd(d + 2 * j), root));
-            _mm_store_pd(d + 2 * j, _mm_setzero_pd());
-        });
+        damp_jump(amps.data(), amps.size(), qubit, std::sqrt(t));
         return {};
     }
     if (1.0 - jump <= COLLAPSE_EPSILON)
         return std::unexpected(QuantumError::numerical_instability("amplitude damping normalization collapsed"));
-    const double norm = std::sqrt(1.0 - jump);
-    const double keep = std::sqrt(1.0 - gamma);
-    if (best_kernel_path() == KernelPath::Avx)
-        rescale_avx(d, amps.size(), mask, norm, keep);
-    else
-        rescale_sse2(d, amps.size(), mask, norm, keep);
+    damp_no_jump(amps.data(), amps.size(), qubit, std::sqrt(1.0 - jump), std::sqrt(1.0 - gamma));
     return {};
 }
 
@@ -115,8 +63,7 @@ Status gate_with_noise(StateBuffer& state, const Gate& gate, std::span<const std
     state.apply_gate(gate, targets, parallel);
     if (model == nullptr) return {};
     const auto& channels = gate.num_qubits == 1 ? model->single_qubit_channels : model->two_qubit_channels;
-    for (std::size_t qubit : targets)
-        if (auto ok = apply_channels(state, qubit, channels, rng, parallel); !ok) return ok;
+    for (std::size_t qubit : targets) QELIX_TRY(apply_channels(state, qubit, channels, rng, parallel));
     return {};
 }
 
@@ -130,9 +77,7 @@ Status apply_channels(StateBuffer& state, std::size_t qubit, std::span<const Noi
             case ChannelKind::Depolarizing:
                 if (p > rng.next_f64()) state.apply_one_qubit(qubit, pauli(draw_pauli(rng)), parallel);
                 break;
-            case ChannelKind::AmplitudeDamping:
-                if (auto ok = amplitude_damping(state, qubit, p, rng); !ok) return ok;
-                break;
+            case ChannelKind::AmplitudeDamping: QELIX_TRY(amplitude_damping(state, qubit, p, rng)); break;
             case ChannelKind::PhaseDamping:
                 if (std::min(0.5, p * 0.5) > rng.next_f64()) state.apply_one_qubit(qubit, pauli(2), parallel);
                 break;
@@ -170,7 +115,7 @@ unsigned apply_readout_channels(unsigned bit, std::span<const NoiseChannel> chan
 Result<QuantumResult> run_trajectories(const Circuit& circuit, std::uint32_t shots, SeededRng& rng, bool parallel,
                                        const NoiseModel* model) {
     auto allocated = StateBuffer::allocate(circuit.num_qubits());
-    if (!allocated) return std::unexpected(allocated.error());
+    QELIX_TRY(allocated);
     // One buffer serves every shot, reset to |0...0> in between: the same values as a
     // fresh buffer per shot without an allocation per shot.
     StateBuffer state = std::move(*allocated);
@@ -190,7 +135,7 @@ Result<QuantumResult> run_trajectories(const Circuit& circuit, std::uint32_t sho
                     ok = gate_with_noise(state, op->gate, op->targets, rng, parallel, model);
             } else if (const auto* op = std::get_if<MeasureOp>(&instruction)) {
                 auto bit = state.measure_qubit(op->qubit, rng);
-                if (!bit) return std::unexpected(bit.error());
+                QELIX_TRY(bit);
                 unsigned recorded = model ? apply_readout_channels(*bit, model->measurement_channels, rng) : *bit;
                 register_bits[op->classical_bit] = static_cast<std::uint8_t>(recorded);
             } else if (const auto* op = std::get_if<BarrierOp>(&instruction)) {
@@ -198,7 +143,7 @@ Result<QuantumResult> run_trajectories(const Circuit& circuit, std::uint32_t sho
                     for (std::size_t qubit : op->qubits)
                         if (ok = apply_channels(state, qubit, model->idle_channels, rng, parallel); !ok) break;
             }
-            if (!ok) return std::unexpected(ok.error());
+            QELIX_TRY(ok);
         }
         for (std::size_t i = 0; i < num_bits; ++i) key[i] = register_bits[i] ? '1' : '0';
         auto [entry, fresh] = result.counts.try_emplace(key, 0);

@@ -1,19 +1,19 @@
 #include "quantum/statevector/kernels.h"
 
-#include <immintrin.h>
-
 #include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cmath>
 
 #include "core/error.h"
+#include "quantum/statevector/scalar.h"
+#include "quantum/statevector/simd.h"
 
 namespace qelix {
 
 namespace {
 
-inline double* as_doubles(Complex* amps) { return reinterpret_cast<double*>(amps); }
+using simd::as_doubles;
 
 /// Whether the general arithmetic maps a group of amplitudes that are all exactly +0 to
 /// +0 again in every part: then such groups need no store. Products and sums of zeros are
@@ -89,6 +89,8 @@ inline void for_each_run(std::size_t begin, std::size_t end, std::size_t low, Ba
     }
 }
 
+#if QELIX_X86
+
 // ---- SSE2: one complex number per register. ----
 
 /// A matrix entry as (mr, mr) and (-mi, mi): m*a = re*a + im*swap(a), which adds the
@@ -155,8 +157,6 @@ void two_qubit_sse2(double* d, std::size_t a, std::size_t b, const Matrix4& m, s
 }
 
 // ---- AVX: two complex numbers per register, same operations lane by lane. ----
-
-#define QELIX_AVX __attribute__((target("avx")))
 
 struct Entry4 {
     __m256d re;
@@ -465,13 +465,17 @@ QELIX_AVX void two_qubit_monomial_low0_avx(double* d, std::size_t a, std::size_t
     if ((end - begin) % 2 == 1) two_qubit_sse2(d, a, b, m, end - 1, end);
 }
 
-#undef QELIX_AVX
+#endif  // QELIX_X86
 
 }  // namespace
 
 KernelPath best_kernel_path() {
+#if QELIX_X86
     static const KernelPath path = __builtin_cpu_supports("avx") ? KernelPath::Avx : KernelPath::Sse2;
     return path;
+#else
+    return KernelPath::Scalar;
+#endif
 }
 
 Matrix2 matrix2_of(const Gate& gate) {
@@ -498,23 +502,31 @@ Matrix4 matrix4_of(const Gate& gate) {
 
 void apply_one_qubit_kernel(Complex* amps, std::size_t target, const Matrix2& m, std::size_t begin, std::size_t end,
                             KernelPath path) {
+    if (!simd::X86 || path == KernelPath::Scalar) return scalar_one_qubit(as_doubles(amps), target, m, begin, end);
+#if QELIX_X86
     if (path == KernelPath::Sse2)
         one_qubit_sse2(as_doubles(amps), target, m, begin, end);
     else if (target == 0)  // neighbouring pairs share a register; the dense path handles them well
         one_qubit_target0_avx(as_doubles(amps), m, begin, end);
     else
         one_qubit_avx(as_doubles(amps), target, m, path == KernelPath::Avx, begin, end);
+#endif
 }
 
 void apply_one_qubit_pairs(Complex* x, Complex* y, std::size_t count, const Matrix2& m, KernelPath path) {
+    if (!simd::X86 || path == KernelPath::Scalar) return scalar_pairs(m, as_doubles(x), as_doubles(y), count);
+#if QELIX_X86
     if (path == KernelPath::Sse2)
         sse2_pairs(m, as_doubles(x), as_doubles(y), count);
     else
         one_qubit_pairs_avx(as_doubles(x), as_doubles(y), count, m, path == KernelPath::Avx);
+#endif
 }
 
 void apply_two_qubit_kernel(Complex* amps, std::size_t a, std::size_t b, const Matrix4& m, std::size_t begin,
                             std::size_t end, KernelPath path) {
+    if (!simd::X86 || path == KernelPath::Scalar) return scalar_two_qubit(as_doubles(amps), a, b, m, begin, end);
+#if QELIX_X86
     Monomial<4> mono;
     if (path == KernelPath::Avx && monomial_of<4>(m.re, m.im, mono)) {
         if (a > 0 && b > 0)
@@ -525,6 +537,7 @@ void apply_two_qubit_kernel(Complex* amps, std::size_t a, std::size_t b, const M
         two_qubit_avx(as_doubles(amps), a, b, m, begin, end);
     else
         two_qubit_sse2(as_doubles(amps), a, b, m, begin, end);
+#endif
 }
 
 }  // namespace qelix

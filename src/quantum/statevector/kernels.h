@@ -39,15 +39,17 @@ Matrix4 matrix4_of(const Gate& gate);
 // stays a NaN on every path, but its sign and payload are not fixed: when two NaNs meet,
 // x86 keeps the first operand, and compilers order the operands of a sum freely.)
 
-/// Instruction-set paths of the kernels.
+/// Instruction-set paths of the kernels (simd.h says which a build carries).
 enum class KernelPath {
+    /// Plain C++, the only path on processors other than x86; the SSE2 path's operations.
+    Scalar,
     Sse2,
     /// AVX, with the shortcuts for gates that have one nonzero entry per matrix row.
     Avx,
     /// AVX with the general arithmetic for every gate (the reference for the shortcuts).
     AvxDense,
 };
-/// The fastest path this processor runs.
+/// The fastest path this processor runs (Scalar on builds without the x86 paths).
 KernelPath best_kernel_path();
 
 /// Applies `m` to the pairs (i, i + 2^target) numbered [begin, end) in index order.

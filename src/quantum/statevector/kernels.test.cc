@@ -61,25 +61,29 @@ TEST(Kernels, EveryPathAndEverySplitGivesTheSameBits) {
     const Matrix2 m2 = sample_matrix2();
     const Matrix4 m4 = sample_matrix4();
     for (std::size_t t = 0; t < n; ++t) {
-        std::vector<Complex> whole = sample_state(n), pieces = sample_state(n), sse = sample_state(n);
+        std::vector<Complex> whole = sample_state(n), pieces = sample_state(n), sse = sample_state(n), scalar = sse;
         apply_one_qubit_kernel(whole.data(), t, m2, 0, whole.size() / 2, KernelPath::Avx);
         in_pieces(whole.size() / 2, cuts, [&](std::size_t b, std::size_t e) {
             apply_one_qubit_kernel(pieces.data(), t, m2, b, e, KernelPath::Avx);
         });
         apply_one_qubit_kernel(sse.data(), t, m2, 0, sse.size() / 2, KernelPath::Sse2);
+        apply_one_qubit_kernel(scalar.data(), t, m2, 0, scalar.size() / 2, KernelPath::Scalar);
         EXPECT_TRUE(same_bits(whole, sse)) << "target " << t;
+        EXPECT_TRUE(same_bits(whole, scalar)) << "target " << t;
         EXPECT_TRUE(same_bits(whole, pieces)) << "target " << t;
     }
     for (std::size_t a = 0; a < n; ++a)
         for (std::size_t b = 0; b < n; ++b) {
             if (a == b) continue;
-            std::vector<Complex> whole = sample_state(n), pieces = sample_state(n), sse = sample_state(n);
+            std::vector<Complex> whole = sample_state(n), pieces = sample_state(n), sse = sample_state(n), scalar = sse;
             apply_two_qubit_kernel(whole.data(), a, b, m4, 0, whole.size() / 4, KernelPath::Avx);
             in_pieces(whole.size() / 4, cuts, [&](std::size_t lo, std::size_t hi) {
                 apply_two_qubit_kernel(pieces.data(), a, b, m4, lo, hi, KernelPath::Avx);
             });
             apply_two_qubit_kernel(sse.data(), a, b, m4, 0, sse.size() / 4, KernelPath::Sse2);
+            apply_two_qubit_kernel(scalar.data(), a, b, m4, 0, scalar.size() / 4, KernelPath::Scalar);
             EXPECT_TRUE(same_bits(whole, sse)) << "targets " << a << "," << b;
+            EXPECT_TRUE(same_bits(whole, scalar)) << "targets " << a << "," << b;
             EXPECT_TRUE(same_bits(whole, pieces)) << "targets " << a << "," << b;
         }
 }
@@ -142,15 +146,17 @@ bool same_values(const std::vector<Complex>& a, const std::vector<Complex>& b) {
     return true;
 }
 
-/// The shortcut path against both general kernels.
+/// The shortcut path against the general kernels.
 template <class Apply>
 void expect_general_values(const std::vector<Complex>& start, Apply&& apply, const std::string& what) {
-    std::vector<Complex> fast = start, dense = start, sse = start;
+    std::vector<Complex> fast = start, dense = start, sse = start, scalar = start;
     apply(fast.data(), KernelPath::Avx);
     apply(dense.data(), KernelPath::AvxDense);
     apply(sse.data(), KernelPath::Sse2);
+    apply(scalar.data(), KernelPath::Scalar);
     EXPECT_TRUE(same_values(fast, dense)) << what;
     EXPECT_TRUE(same_values(fast, sse)) << what;
+    EXPECT_TRUE(same_values(fast, scalar)) << what;
 }
 
 }  // namespace
@@ -164,8 +170,8 @@ TEST(Kernels, PairsHeldApartGiveTheInPlaceBits) {
             std::vector<Complex> in_place = special_state(n, period);
             std::vector<Complex> start = in_place;
             apply_one_qubit_kernel(in_place.data(), target, m, 0, half);
-            for (KernelPath path : {KernelPath::Sse2, KernelPath::Avx, KernelPath::AvxDense}) {
-                if (path != KernelPath::Sse2 && best_kernel_path() != KernelPath::Avx) continue;
+            for (KernelPath path : {KernelPath::Scalar, KernelPath::Sse2, KernelPath::Avx, KernelPath::AvxDense}) {
+                if (path > KernelPath::Sse2 && best_kernel_path() != KernelPath::Avx) continue;
                 std::vector<Complex> x(start.begin(), start.begin() + half), y(start.begin() + half, start.end());
                 apply_one_qubit_pairs(x.data(), y.data(), half, m, path);
                 x.insert(x.end(), y.begin(), y.end());
