@@ -46,8 +46,10 @@ def result_html(result: Any) -> str:
 
 def chosen_rows(result: Any, top: int) -> List[Tuple[str, int, float]]:
     """The `top` most frequent outcomes, in outcome order."""
-    if not isinstance(top, int) or isinstance(top, bool) or top < 1:
-        raise ValueError(f"top must be a positive integer, got {top!r}")
+    if not isinstance(top, int) or isinstance(top, bool):
+        raise TypeError(f"argument 'top': expected an int, got {type(top).__name__}")
+    if top < 1:
+        raise ValueError(f"argument 'top' must be at least 1, got {top}")
     return sorted(result.histogram_data()[:top])
 
 
@@ -55,11 +57,16 @@ def plot(result: Any, ax: Optional[Any] = None, top: int = 32, title: Optional[s
     """A bar chart of the counts of the `top` most frequent outcomes; returns the figure."""
     try:
         import matplotlib.pyplot as pyplot
+        from matplotlib.axes import Axes
     except ImportError:
         raise ImportError(
             "QuantumResult.plot() needs Matplotlib: install it with pip install 'qelix[plot]'"
         ) from None
     rows = chosen_rows(result, top)
+    if ax is not None and not isinstance(ax, Axes):
+        raise TypeError(f"argument 'ax': expected a Matplotlib Axes or None, got {type(ax).__name__}")
+    if title is not None and not isinstance(title, str):
+        raise TypeError(f"argument 'title': expected a str or None, got {type(title).__name__}")
     if ax is None:
         figure = pyplot.figure(figsize=(max(4.0, 0.45 * len(rows) + 1.5), 3.2), layout="constrained")
         # Closed at once: a notebook shows the returned figure once, a script saves or shows it.

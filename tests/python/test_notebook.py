@@ -99,8 +99,10 @@ def test_plot_draws_the_most_frequent_outcomes_in_outcome_order():
     assert [t.get_text() for t in ax.get_xticklabels()] == [s for s, _, _ in expected]
     assert ax.get_title() == "three qubits"
     assert result.plot(ax=ax) is figure
-    with pytest.raises(ValueError, match="top must be a positive integer"):
+    with pytest.raises(ValueError, match="^argument 'top' must be at least 1, got 0$"):
         result.plot(top=0)
+    with pytest.raises(TypeError, match="^argument 'ax': expected a Matplotlib Axes"):
+        result.plot(ax="left")
 
 
 def test_plot_without_matplotlib_names_the_extra():

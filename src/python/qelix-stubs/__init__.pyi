@@ -552,7 +552,8 @@ class QuantumResult:
 
         Raises:
             ImportError: Matplotlib is missing (``pip install 'qelix[plot]'``).
-            ValueError: ``top`` is not a positive integer.
+            ValueError: ``top`` is below 1.
+            TypeError: ``ax`` is not an ``Axes``, ``top`` not an ``int``, ``title`` not a ``str``.
 
         Examples:
             >>> r.plot().savefig("counts.png")
