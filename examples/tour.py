@@ -27,21 +27,21 @@ def classical_walk_variance(steps):
 def algorithms():
     section("Shor factoring (emulated order finding)")
     for n in (15, 21):
-        r = qelix.shor_factor(n, seed=7)
-        p, q = r["factors"]
-        print(f"{n} = {p} x {q}  (base {r['base_a']}, period {r['period']}, attempts {r['attempts']})")
+        shor = qelix.shor_factor(n, seed=7)
+        p, q = shor["factors"]
+        print(f"{n} = {p} x {q}  (base {shor['base_a']}, period {shor['period']}, attempts {shor['attempts']})")
 
     section("Phase estimation of the T gate")
     for bits in (1, 2, 3, 6):
-        r = qelix.phase_estimation("t", "one", bits)
-        print(f"{bits} counting qubits: register {r['measured_value']}, phase {r['phase']} (exact 1/8)")
+        qpe = qelix.phase_estimation("t", "one", bits)
+        print(f"{bits} counting qubits: register {qpe['measured_value']}, phase {qpe['phase']} (exact 1/8)")
 
     section("Simon's hidden XOR")
     secret = [True, False, True, True, False, True]
-    r = qelix.simon_hidden_xor(secret)
-    found = "".join("1" if b else "0" for b in r["secret"])
-    print(f"secret {found} (bit 0 first) from {r['iterations_needed']} independent outcomes; "
-          f"matches: {r['secret'] == secret}")
+    simon = qelix.simon_hidden_xor(secret)
+    found = "".join("1" if b else "0" for b in simon["secret"])
+    print(f"secret {found} (bit 0 first) from {simon['iterations_needed']} independent outcomes; "
+          f"matches: {simon['secret'] == secret}")
 
     section("Quantum walk spreads linearly, a classical walk by the square root")
     print(f"{'steps':>6} {'quantum sd':>11} {'classical sd':>13}")

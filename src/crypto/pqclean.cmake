@@ -6,6 +6,12 @@
 # integrity hash is checked before anything is unpacked into the build tree.
 # Setting QELIX_PQCLEAN_DIR to the root of an existing PQClean checkout (the
 # folder holding common/, crypto_kem/ and crypto_sign/) skips the download.
+#
+# A source distribution carries the subset instead: while scikit-build-core
+# configures for an sdist (SKBUILD_STATE=sdist), the verified files are copied to
+# third_party/pqclean with PQClean's licence files, the integrity of the tarball
+# they came from and a SHA-256 list of every file; a build from the unpacked sdist
+# checks that list and needs neither npm nor a network.
 
 set(QELIX_PQCLEAN_DIR "" CACHE PATH "Existing PQClean checkout to build from instead of fetching it with npm")
 
@@ -67,7 +73,8 @@ function(_qelix_fetch_pqclean out_root)
   set(base "${CMAKE_BINARY_DIR}/_deps/pqclean")
   set(root "${base}/src/package/deps/PQClean")
   set(stamp "${base}/unpacked.stamp")
-  if(EXISTS "${stamp}")
+  # Trees unpacked before the licence texts were extracted are unpacked again.
+  if(EXISTS "${stamp}" AND EXISTS "${base}/src/package/LICENSE")
     file(READ "${stamp}" stamped)
     if(stamped STREQUAL _pqclean_integrity)
       set(${out_root} "${root}" PARENT_SCOPE)
@@ -102,7 +109,7 @@ function(_qelix_fetch_pqclean out_root)
   endif()
 
   set(patterns package/deps/PQClean/common/fips202.* package/deps/PQClean/common/randombytes.h
-               package/deps/PQClean/common/compat.h)
+               package/deps/PQClean/common/compat.h package/LICENSE package/deps/PQClean/README.md)
   foreach(scheme IN LISTS _pqclean_schemes)
     list(APPEND patterns "package/deps/PQClean/${scheme}/*")
   endforeach()
@@ -111,10 +118,59 @@ function(_qelix_fetch_pqclean out_root)
   set(${out_root} "${root}" PARENT_SCOPE)
 endfunction()
 
+set(_pqclean_vendored "${PROJECT_SOURCE_DIR}/third_party/pqclean")
+
+# _qelix_vendor_pqclean(<root>): copies the subset under <root> (a verified unpacked tarball)
+# with its licence texts into third_party/pqclean, for the source distribution.
+function(_qelix_vendor_pqclean root)
+  file(REMOVE_RECURSE "${_pqclean_vendored}")
+  file(COPY "${root}/common" "${root}/README.md" DESTINATION "${_pqclean_vendored}/PQClean")
+  foreach(scheme IN LISTS _pqclean_schemes)
+    get_filename_component(parent "${scheme}" DIRECTORY)
+    file(COPY "${root}/${scheme}" DESTINATION "${_pqclean_vendored}/PQClean/${parent}")
+  endforeach()
+  # The npm package's own licence (MIT); each scheme folder keeps PQClean's LICENSE and
+  # PQClean's README states the licences of common/.
+  file(COPY "${root}/../../LICENSE" DESTINATION "${_pqclean_vendored}")
+  file(WRITE "${_pqclean_vendored}/INTEGRITY" "${_pqclean_package} ${_pqclean_integrity}\n")
+  file(GLOB_RECURSE files RELATIVE "${_pqclean_vendored}" "${_pqclean_vendored}/PQClean/*")
+  list(SORT files)
+  set(sums "")
+  foreach(file IN LISTS files)
+    file(SHA256 "${_pqclean_vendored}/${file}" digest)
+    string(APPEND sums "${digest}  ${file}\n")
+  endforeach()
+  file(WRITE "${_pqclean_vendored}/SHA256SUMS" "${sums}")
+endfunction()
+
+# _qelix_check_vendored_pqclean(): fails unless third_party/pqclean was made from this
+# tarball and every file still has the hash it was vendored with.
+function(_qelix_check_vendored_pqclean)
+  file(READ "${_pqclean_vendored}/INTEGRITY" stamped)
+  if(NOT stamped STREQUAL "${_pqclean_package} ${_pqclean_integrity}\n")
+    message(FATAL_ERROR "${_pqclean_vendored} holds another PQClean (${stamped}); remove it to fetch ${_pqclean_package}")
+  endif()
+  file(STRINGS "${_pqclean_vendored}/SHA256SUMS" lines)
+  foreach(line IN LISTS lines)
+    string(SUBSTRING "${line}" 0 64 want)
+    string(SUBSTRING "${line}" 66 -1 file)
+    file(SHA256 "${_pqclean_vendored}/${file}" digest)
+    if(NOT digest STREQUAL want)
+      message(FATAL_ERROR "${_pqclean_vendored}/${file} differs from the file vendored from ${_pqclean_package}")
+    endif()
+  endforeach()
+endfunction()
+
 if(QELIX_PQCLEAN_DIR)
   set(QELIX_PQCLEAN_ROOT "${QELIX_PQCLEAN_DIR}")
+elseif(EXISTS "${_pqclean_vendored}/INTEGRITY" AND NOT SKBUILD_STATE STREQUAL "sdist")
+  _qelix_check_vendored_pqclean()
+  set(QELIX_PQCLEAN_ROOT "${_pqclean_vendored}/PQClean")
 else()
   _qelix_fetch_pqclean(QELIX_PQCLEAN_ROOT)
+  if(SKBUILD_STATE STREQUAL "sdist")
+    _qelix_vendor_pqclean("${QELIX_PQCLEAN_ROOT}")
+  endif()
 endif()
 
 set(_pqclean_sources "${QELIX_PQCLEAN_ROOT}/common/fips202.c")

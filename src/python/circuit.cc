@@ -7,6 +7,7 @@
 #include "python/method.h"
 #include "python/release.h"
 #include "quantum/circuit/draw.h"
+#include "quantum/circuit/svg.h"
 #include "quantum/qasm/serializer.h"
 
 namespace qelix::py {
@@ -58,6 +59,10 @@ const Signature APPEND("append", {"$self", "other"}, "Append another circuit wit
 const Signature COMPOSE("compose", {"$self", "other", "qubit_mapping"},
                         "Compose another circuit onto a mapped set of qubits.");
 const Signature DRAW("draw", {"$self"}, "Return the ASCII circuit diagram.");
+const Signature DRAW_SVG("draw_svg", {"$self"},
+                         "Return the circuit drawing as SVG text: one wire per qubit, gates packed into columns.");
+const Signature REPR_SVG("_repr_svg_", {"$self"},
+                         "The drawing notebooks show (long circuits end in an ellipsis after 300 columns).");
 const Signature TO_QASM("to_qasm", {"$self"}, "Export the circuit as `OpenQASM` 2.0 source.");
 const Signature COPY_DUNDER("__copy__", {"$self"});
 const Signature DEEPCOPY("__deepcopy__", {"$self", "_memo"});
@@ -214,6 +219,17 @@ PyObject* draw_text(PyObject* self, PyObject*) noexcept {
     return query(self, [](const Circuit& c) { return to_python_text(draw(c)); });
 }
 
+PyObject* svg_text(PyObject* self, PyObject*) noexcept {
+    return query(self, [](const Circuit& c) { return to_python_text(draw_svg(c)); });
+}
+
+/// Columns a notebook shows of a long circuit before an ellipsis; draw_svg() draws them all.
+constexpr std::size_t NOTEBOOK_COLUMNS = 300;
+
+PyObject* repr_svg(PyObject* self, PyObject*) noexcept {
+    return query(self, [](const Circuit& c) { return to_python_text(draw_svg(c, NOTEBOOK_COLUMNS)); });
+}
+
 PyObject* qasm_text(PyObject* self, PyObject*) noexcept {
     return query(self, [](const Circuit& c) { return to_python_text(released([&] { return to_qasm(c); })); });
 }
@@ -286,6 +302,8 @@ PyMethodDef METHODS[] = {
     APPEND.def(append),
     COMPOSE.def(compose),
     DRAW.def(draw_text),
+    DRAW_SVG.def(svg_text),
+    REPR_SVG.def(repr_svg),
     TO_QASM.def(qasm_text),
     COPY_DUNDER.def(copy),
     DEEPCOPY.def(deepcopy),

@@ -16,6 +16,10 @@ const Signature HISTOGRAM_DATA("histogram_data", {"$self"}, "Return histogram ro
 const Signature HISTOGRAM("histogram", {"$self"}, "Print an ASCII histogram to standard output.");
 const Signature EXPECTATION_Z("expectation_z", {"$self", "qubit"},
                               "Return the expectation value of Z on the requested measured output bit.");
+// plot passes its arguments on to the Python helper, which checks them.
+const Signature PLOT("plot", {"$self", {"ax", "None"}, {"top", "32"}, {"title", "None"}},
+                     "Draw the counts as a Matplotlib bar chart and return its figure (needs the `plot` extra).");
+const Signature REPR_HTML("_repr_html_", {"$self"}, "The table and bar chart notebooks show.");
 
 /// Runs a query on the result under a shared borrow.
 template <class F>
@@ -113,9 +117,33 @@ PyObject* str(PyObject* self) noexcept {
     return query(self, [](const QuantumResult& r) { return to_python_text(r.str()); });
 }
 
+/// Calls `function(self, *args, **kwargs)` of the pure-Python helper module installed
+/// beside the extension, imported on first use (it may import Matplotlib in turn).
+PyObject* call_helper(const char* function, PyObject* self, PyObject* args, PyObject* kwargs) {
+    nb::object helper = nb::steal(PyImport_ImportModule("qelix_notebook"));
+    if (!helper.is_valid()) return nullptr;
+    nb::object fn = nb::steal(PyObject_GetAttrString(helper.ptr(), function));
+    if (!fn.is_valid()) return nullptr;
+    const Py_ssize_t n = args ? PyTuple_Size(args) : 0;
+    nb::object full = nb::steal(PyTuple_New(n + 1));
+    if (!full.is_valid()) return nullptr;
+    PyTuple_SET_ITEM(full.ptr(), 0, Py_NewRef(self));
+    for (Py_ssize_t i = 0; i < n; ++i) PyTuple_SET_ITEM(full.ptr(), i + 1, Py_NewRef(PyTuple_GetItem(args, i)));
+    return PyObject_Call(fn.ptr(), full.ptr(), kwargs);
+}
+
+PyObject* repr_html(PyObject* self, PyObject*) noexcept {
+    return guarded([&] { return call_helper("result_html", self, nullptr, nullptr); });
+}
+
+PyObject* plot(PyObject* self, PyObject* args, PyObject* kwargs) noexcept {
+    return guarded([&] { return call_helper("plot", self, args, kwargs); });
+}
+
 PyMethodDef METHODS[] = {
     PROBABILITY.def(probability), MOST_PROBABLE.def(most_probable), HISTOGRAM_DATA.def(histogram_data),
-    HISTOGRAM.def(histogram),     EXPECTATION_Z.def(expectation_z), {nullptr, nullptr, 0, nullptr},
+    HISTOGRAM.def(histogram),     EXPECTATION_Z.def(expectation_z), PLOT.def(plot),
+    REPR_HTML.def(repr_html),     {nullptr, nullptr, 0, nullptr},
 };
 
 PyGetSetDef PROPERTIES[] = {
