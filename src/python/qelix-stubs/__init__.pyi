@@ -9,7 +9,7 @@ module, not importable submodules: write ``from qelix import crypto``, not ``imp
 """
 
 from collections.abc import Sequence
-from typing import Any, Final, Literal, SupportsFloat, SupportsIndex
+from typing import Any, Final, Literal, SupportsFloat, SupportsIndex, TypedDict
 
 import numpy as np
 import numpy.typing as npt
@@ -44,6 +44,34 @@ __all__ = [
 
 __version__: Final[str]
 """The package version, ``"0.1.0"``."""
+
+
+class Instruction(TypedDict):
+    """One instruction of :attr:`Circuit.instructions`; every kind has every key."""
+
+    kind: Literal["gate", "conditional", "measure", "reset", "barrier"]
+    name: str | None
+    """The OpenQASM 2.0 name (``"h"``, ``"cx"``, ``"cu1"``, ``"measure"``, ...); None for a gate known only by its matrix."""
+    label: str | None
+    """The display name (``"Rx(0.500)"``); None for measurements, resets and barriers."""
+    qubits: tuple[int, ...]
+    params: tuple[float, ...]
+    clbits: tuple[int, ...]
+    condition: int | None
+    """The value the condition compares ``condition_clbits`` with (first bit least significant)."""
+    condition_clbits: tuple[int, ...]
+
+
+ChannelKind = Literal["depolarizing", "amplitude_damping", "phase_damping", "bit_flip", "phase_flip", "readout_error"]
+
+
+class NoiseChannels(TypedDict):
+    """The channel lists of :attr:`NoiseModel.channels`, each a list of ``(kind, probability)``."""
+
+    single_qubit_channels: list[tuple[ChannelKind, float]]
+    two_qubit_channels: list[tuple[ChannelKind, float]]
+    measurement_channels: list[tuple[ChannelKind, float]]
+    idle_channels: list[tuple[ChannelKind, float]]
 
 
 @disjoint_base
@@ -334,6 +362,50 @@ class Circuit:
             >>> print(bell.to_qasm().splitlines()[2])
             qreg q[2];
         """
+    def reset(self, qubit: SupportsIndex) -> None:
+        """Reset ``qubit`` to |0> (measure it and flip it back on 1); runs shot by shot.
+
+        A reset is neither a gate nor a layer of :attr:`depth`. Raises ``ValueError`` for a qubit
+        out of range.
+
+        Examples:
+            >>> c = Circuit(1); c.x(0); c.reset(0)
+        """
+    @property
+    def instructions(self) -> list[Instruction]:
+        """Every instruction in order as a plain dict (see :class:`Instruction`).
+
+        Examples:
+            >>> [op["name"] for op in bell.instructions]
+            ['h', 'cx', 'measure', 'measure']
+        """
+    def gate_matrix(self, index: SupportsIndex) -> npt.NDArray[np.complex128]:
+        """Return the unitary of the gate at instruction ``index`` (2x2 or 4x4; for two-qubit
+        gates the first qubit is the more significant index).
+
+        Raises ``IndexError`` past the last instruction, ``ValueError`` for a non-gate.
+
+        Examples:
+            >>> bell.gate_matrix(0).shape
+            (2, 2)
+        """
+    def inverse(self) -> Circuit:
+        """Return a new circuit that undoes this one: the gates reversed, each inverted.
+
+        Raises ``ValueError`` for a circuit holding measurements, resets or conditional gates.
+
+        Examples:
+            >>> c = Circuit(1); c.s(0); c.inverse().instructions[0]["name"]
+            'sdg'
+        """
+    def power(self, exponent: int) -> Circuit:
+        """Return a new circuit repeating this one ``exponent`` times; a negative exponent
+        repeats the inverse.
+
+        Examples:
+            >>> len(bell.power(3))
+            6
+        """
     def __copy__(self) -> Circuit:
         """An independent copy, as :meth:`copy`."""
     def __deepcopy__(self, _memo: Any) -> Circuit:
@@ -428,6 +500,35 @@ class Simulator:
             1.0
         """
 
+    def expectation(
+        self,
+        circuit: Circuit,
+        observable: dict[str, SupportsFloat] | Sequence[tuple[SupportsFloat, str]],
+        shots: SupportsIndex = 1000,
+    ) -> float:
+        """Return <psi|H|psi> of a Hermitian Pauli sum on the circuit's final state.
+
+        Args:
+            circuit: the state preparation; measurements after the last gate are ignored.
+            observable: ``{"Z0 Z1": 0.5, "X0": -0.25, "": 1.0}`` (letter and qubit) or
+                ``[(0.5, "ZZ"), (-0.25, "XI")]`` (character i is qubit i, the reverse of Qiskit).
+            shots: trajectories averaged when the simulator has noise (or the circuit needs
+                shot-by-shot runs); exact otherwise.
+
+        Raises ``ValueError`` for a malformed label, a complex coefficient or a qubit out of range.
+
+        Examples:
+            >>> Simulator().expectation(bell, {"Z0 Z1": 1.0})
+            1.0
+        """
+    def run_batch(self, circuits: Sequence[Circuit], shots: SupportsIndex = 1000) -> list[QuantumResult]:
+        """Run many circuits; each result equals ``run`` of that circuit alone.
+
+        Examples:
+            >>> [r.total_shots for r in Simulator(seed=1).run_batch([bell, bell], 10)]
+            [10, 10]
+        """
+
 @disjoint_base
 class NoiseModel:
     """A hardware noise profile: depolarizing, damping and readout channels applied per gate
@@ -488,6 +589,15 @@ class NoiseModel:
             >>> NoiseModel.from_hardware(100.0, 80.0, 50.0, 0.999, 0.99, 0.98)
         """
 
+    @property
+    def channels(self) -> NoiseChannels:
+        """The four channel lists as plain ``(kind, probability)`` tuples.
+
+        Examples:
+            >>> NoiseModel.uniform(0.001, 0.01, 0.02).channels["measurement_channels"]
+            [('readout_error', 0.02)]
+        """
+
 @disjoint_base
 class QuantumResult:
     """Counts of repeated runs, from :meth:`Simulator.run` (not constructible from Python).
@@ -541,6 +651,15 @@ class QuantumResult:
         Examples:
             >>> r.expectation_z(0)
             0.04
+        """
+    @property
+    def norm(self) -> float:
+        """The norm the state kept: below 1 after a matrix-product-state run whose bonds were
+        truncated at ``max_bond_dim`` (a ``RuntimeWarning`` below 0.99); 1.0 otherwise.
+
+        Examples:
+            >>> r.norm
+            1.0
         """
     def plot(self, ax: Any = None, top: int = 32, title: str | None = None) -> Any:
         """Draw the counts as a Matplotlib bar chart and return its ``Figure``.

@@ -156,6 +156,9 @@ void meter(std::string& out, int x, std::size_t row) {
     line(out, x, y + 7, x + 7, y - 7, "", "#333");
 }
 
+/// What a reset's box shows.
+constexpr std::string_view RESET_LABEL = "|0>";
+
 /// Rows an instruction occupies (the classical wire is row n), first to last; empty when none.
 std::pair<std::size_t, std::size_t> span_of(const Instruction& op, std::size_t n) {
     auto range = [](const std::vector<std::size_t>& q) {
@@ -164,6 +167,7 @@ std::pair<std::size_t, std::size_t> span_of(const Instruction& op, std::size_t n
     if (auto* g = std::get_if<GateOp>(&op)) return range(g->targets);
     if (auto* c = std::get_if<ConditionalOp>(&op)) return {range(c->targets).first, n};
     if (auto* m = std::get_if<MeasureOp>(&op)) return {m->qubit, n};
+    if (auto* r = std::get_if<ResetOp>(&op)) return {r->qubit, r->condition ? n : r->qubit};
     const auto& b = std::get<BarrierOp>(op);
     if (b.qubits.empty()) return {1, 0};
     return range(b.qubits);
@@ -173,25 +177,33 @@ int width_of(const Instruction& op) {
     if (auto* g = std::get_if<GateOp>(&op)) return box_width(label_of(g->gate.name));
     if (auto* c = std::get_if<ConditionalOp>(&op)) return box_width(label_of(c->gate.name));
     if (std::holds_alternative<MeasureOp>(op)) return BOX;
+    if (std::holds_alternative<ResetOp>(op)) return box_width(label_of(RESET_LABEL));
     return 12;
 }
 
-std::string condition_note(const ConditionalOp& c) {
+std::string condition_note(const std::vector<std::size_t>& classical_bits, std::uint64_t value) {
     std::string bits;
-    for (std::size_t b : c.classical_bits) bits += (bits.empty() ? "" : ",") + std::to_string(b);
-    return "c[" + bits + "]=" + std::to_string(c.value);
+    for (std::size_t b : classical_bits) bits += (bits.empty() ? "" : ",") + std::to_string(b);
+    return "c[" + bits + "]=" + std::to_string(value);
 }
 
 void instruction(std::string& out, const Instruction& op, int x, std::size_t n) {
     if (auto* g = std::get_if<GateOp>(&op)) return gate(out, g->gate, g->targets, x, false);
     if (auto* c = std::get_if<ConditionalOp>(&op)) {
         std::size_t lowest = *std::max_element(c->targets.begin(), c->targets.end());
-        classical_link(out, x, wire_y(lowest) + BOX / 2, n, condition_note(*c));
+        classical_link(out, x, wire_y(lowest) + BOX / 2, n, condition_note(c->classical_bits, c->value));
         return gate(out, c->gate, c->targets, x, true);
     }
     if (auto* m = std::get_if<MeasureOp>(&op)) {
         classical_link(out, x, wire_y(m->qubit) + BOX / 2, n, std::to_string(m->classical_bit));
         return meter(out, x, m->qubit);
+    }
+    if (auto* r = std::get_if<ResetOp>(&op)) {
+        if (r->condition)
+            classical_link(out, x, wire_y(r->qubit) + BOX / 2, n,
+                           condition_note(r->condition->classical_bits, r->condition->value));
+        static const Gate reset_box{std::string(RESET_LABEL), {}, 1};
+        return gate(out, reset_box, {r->qubit}, x, r->condition.has_value());
     }
     auto [first, last] = span_of(op, n);
     out += "<rect x=\"" + num(x - 6) + "\" y=\"" + num(wire_y(first) - ROW / 2 + 2) + "\" width=\"12\" height=\"" +

@@ -70,3 +70,12 @@ TEST(Svg, LongCircuitsAreCutAtTheColumnLimit) {
     EXPECT_NE(cut.find("\u2026"), std::string::npos);
     EXPECT_EQ(occurrences(cut, ">H</text>"), 4u);
 }
+
+TEST(Svg, ResetsAreBoxesAndConditionsLinkTheClassicalWire) {
+    Circuit c = Circuit::with_classical_bits(2, 1).value();
+    ASSERT_TRUE(c.reset(0));
+    ASSERT_TRUE(c.reset(1, Condition{{0}, 1}));
+    const std::string svg = draw_svg(c);
+    EXPECT_NE(svg.find("|0&gt;"), std::string::npos);
+    EXPECT_NE(svg.find("c[0]=1"), std::string::npos);
+}
