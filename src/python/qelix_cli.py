@@ -98,8 +98,6 @@ def run(args: argparse.Namespace) -> None:
         report = {"file": args.file, "shots": result.total_shots, "seed": args.seed, "counts": counts}
         print(json.dumps(report))
     else:
-        # The histogram is written to the process's standard output, past Python's buffer.
-        sys.stdout.flush()
         result.histogram()
 
 

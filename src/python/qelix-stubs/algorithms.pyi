@@ -145,7 +145,7 @@ def vqe_hydrogen(
 
     Examples:
         >>> round(vqe_hydrogen()["energy"], 3)
-        -1.223
+        -1.857
     """
 
 def qaoa_maxcut(
