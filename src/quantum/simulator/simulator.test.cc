@@ -271,7 +271,8 @@ Circuit reference_circuit() {
 
 TEST(Simulator, SeededResultsMatchTheReferenceBits) {
     // Fingerprints of results computed on x86-64 with AVX. Every build (SSE2, AVX, the
-    // scalar kernels of other processors, any thread count) must reproduce them exactly.
+    // scalar kernels of other processors, any thread count) must reproduce them exactly;
+    // scripts/cross-check runs this test on aarch64.
     Fingerprint amplitudes;
     const StateBuffer state = statevector(seeded(1), reference_circuit()).value();
     amplitudes.add(state.amplitudes().data(), state.amplitudes().size_bytes());
@@ -293,10 +294,15 @@ TEST(Simulator, SeededResultsMatchTheReferenceBits) {
     }
     EXPECT_EQ(counts.value, 12549059927840977178ULL);
 
+#if defined(__x86_64__)
+    // The matrix-product-state backend repeats only within one architecture so far: its
+    // products and SVD (Eigen, the C library) round differently on aarch64, even with
+    // Eigen's vectorization off.
     SimulatorConfig mps = seeded(3);
     mps.backend = Backend::mps(4);
     Fingerprint truncated;
     const Probabilities p = probabilities(mps, reference_circuit()).value();
     truncated.add(p.values().data(), p.values().size_bytes());
     EXPECT_EQ(truncated.value, 6634687629704784507ULL);
+#endif
 }

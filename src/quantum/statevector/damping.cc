@@ -63,7 +63,8 @@ void jump_sse2(double* d, std::size_t size, std::size_t mask, double root) {
 
 }  // namespace
 
-void damp_no_jump(Complex* amps, std::size_t size, std::size_t qubit, double norm, double keep, KernelPath path) {
+void damp_no_jump(Complex* amps, std::size_t size, std::size_t qubit, double norm, double keep,
+                  [[maybe_unused]] KernelPath path) {
     double* d = simd::as_doubles(amps);
     const std::size_t mask = std::size_t{1} << qubit;
 #if QELIX_X86
@@ -73,7 +74,7 @@ void damp_no_jump(Complex* amps, std::size_t size, std::size_t qubit, double nor
     no_jump_scalar(d, size, mask, norm, keep);
 }
 
-void damp_jump(Complex* amps, std::size_t size, std::size_t qubit, double root, KernelPath path) {
+void damp_jump(Complex* amps, std::size_t size, std::size_t qubit, double root, [[maybe_unused]] KernelPath path) {
     double* d = simd::as_doubles(amps);
     const std::size_t mask = std::size_t{1} << qubit;
 #if QELIX_X86
