@@ -36,51 +36,6 @@ PyObject* guarded(F&& body) noexcept {
     }
 }
 
-/// A string usable as a template argument (older spelling: templates now take a `const Signature&`).
-template <std::size_t L>
-struct Name {
-    char text[L];
-    constexpr Name(const char (&s)[L]) {
-        for (std::size_t i = 0; i < L; ++i) text[i] = s[i];
-    }
-};
-
-/// The parameters of one function, the first `required` mandatory (older spelling of Signature, whose
-/// doc line it does not make; kept until every binding declares a Signature).
-template <std::size_t N>
-class Parameters {
-   public:
-    Parameters(const char* function, std::array<const char*, N> names, std::size_t required) {
-        for (std::size_t i = 0; i < N; ++i) {
-            keywords_[i] = const_cast<char*>(names[i]);
-            if (i == required) format_ += '|';
-            format_ += 'O';
-        }
-        keywords_[N] = nullptr;
-        format_ += ':';
-        format_ += function;
-    }
-
-    /// Binds the call's arguments; omitted optional ones come back as null handles.
-    std::array<nb::handle, N> bind(PyObject* args, PyObject* kwargs) const {
-        std::array<PyObject*, N> raw{};
-        if (!parse(args, kwargs, raw, std::make_index_sequence<N>{})) throw nb::python_error();
-        std::array<nb::handle, N> out;
-        for (std::size_t i = 0; i < N; ++i) out[i] = raw[i];
-        return out;
-    }
-
-   private:
-    template <std::size_t... I>
-    bool parse(PyObject* args, PyObject* kwargs, std::array<PyObject*, N>& raw, std::index_sequence<I...>) const {
-        return PyArg_ParseTupleAndKeywords(args, kwargs, format_.c_str(), const_cast<char**>(keywords_.data()),
-                                           &raw[I]...) != 0;
-    }
-
-    std::array<char*, N + 1> keywords_{};
-    std::string format_;
-};
-
 /// One parameter of a Python signature: its name and, when it is optional, its default as
 /// the signature line shows it ("None", "1000", "\"statevector\"").
 struct Param {

@@ -260,7 +260,8 @@ TEST(Simulator, ResetsRunShotByShot) {
     (void)d.h(0), (void)d.measure(0), (void)d.x(1);
     (void)d.reset(1, Condition{{0}, 1});
     (void)d.measure_if(Condition{{0}, 0}, 1, 1);
-    for (const auto& [key, count] : run(seeded(4), d, 200)->counts) EXPECT_TRUE(key == "01" || key == "10") << key;
+    const QuantumResult conditional = run(seeded(4), d, 200).value();
+    for (const auto& [key, count] : conditional.counts) EXPECT_TRUE(key == "01" || key == "10") << key;
     EXPECT_EQ(statevector(seeded(1), c).error().message(),
               "Simulation error: statevector is unavailable for circuits with resets");
     SimulatorConfig mps = seeded(1);
