@@ -4,6 +4,7 @@
 #include "python/circuit.h"
 #include "python/convert.h"
 #include "python/errors.h"
+#include "python/release.h"
 #include "python/simulation.h"
 #include "python/surface.h"
 #include "quantum/simulator/batch.h"
@@ -72,7 +73,8 @@ PyObject* expectation_method(PyObject* self, PyObject* args, PyObject* kwargs) n
         SharedBorrow read_circuit(circuit.borrow);
         const Observable observable = to_observable(a[1]);
         const std::uint32_t shots = a[2].is_valid() ? a.get(2, to_u32) : DEFAULT_SHOTS;
-        return PyFloat_FromDouble(unwrap(expectation(sim.config, circuit.circuit, observable, shots)));
+        return PyFloat_FromDouble(
+            unwrap(released([&] { return expectation(sim.config, circuit.circuit, observable, shots); })));
     });
 }
 
@@ -94,7 +96,7 @@ PyObject* run_batch_method(PyObject* self, PyObject* args, PyObject* kwargs) noe
             circuits.push_back(&c.circuit);
         }
         const std::uint32_t shots = a[1].is_valid() ? a.get(1, to_u32) : DEFAULT_SHOTS;
-        auto results = run_batch(sim.config, circuits, shots);
+        auto results = released([&] { return run_batch(sim.config, circuits, shots); });
         if (!results)
             raise(PyExc_ValueError,
                   "circuit " + std::to_string(results.error().index) + ": " + results.error().error.message());

@@ -263,3 +263,25 @@ def test_a_circuit_being_simulated_refuses_changes_from_other_threads():
     assert sum(runs[0].counts.values()) == 5
     c.x(0)  # the run released its borrow
     assert c.gate_count == gates + added + 1
+
+
+def test_expectation_and_batches_let_other_threads_run():
+    c = qelix.Circuit(22)
+    for q in range(22):
+        c.h(q)
+    ticks = [0]
+    done = threading.Event()
+
+    def count():
+        while not done.is_set():
+            ticks[0] += 1
+
+    worker = threading.Thread(target=count)
+    worker.start()
+    try:
+        qelix.Simulator().expectation(c, {"Z0 Z21": 1.0, "X3": 0.5})
+        qelix.Simulator(seed=1).run_batch([c, c], 10)
+    finally:
+        done.set()
+        worker.join()
+    assert ticks[0] > 100
