@@ -68,7 +68,8 @@ void damp_no_jump(Complex* amps, std::size_t size, std::size_t qubit, double nor
     double* d = simd::as_doubles(amps);
     const std::size_t mask = std::size_t{1} << qubit;
 #if QELIX_X86
-    if (path == KernelPath::Avx || path == KernelPath::AvxDense) return no_jump_avx(d, size, mask, norm, keep);
+    if (path == KernelPath::Avx || path == KernelPath::AvxDense || path == KernelPath::Avx512)
+        return no_jump_avx(d, size, mask, norm, keep);
     if (path == KernelPath::Sse2) return no_jump_sse2(d, size, mask, norm, keep);
 #endif
     no_jump_scalar(d, size, mask, norm, keep);

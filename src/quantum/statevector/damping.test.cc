@@ -26,8 +26,8 @@ bool same_bits(const std::vector<Complex>& a, const std::vector<Complex>& b) {
 
 std::vector<KernelPath> paths() {
     std::vector<KernelPath> out = {KernelPath::Scalar};
-    if (best_kernel_path() != KernelPath::Scalar) out.push_back(KernelPath::Sse2);
-    if (best_kernel_path() == KernelPath::Avx) out.push_back(KernelPath::Avx);
+    for (KernelPath path : {KernelPath::Sse2, KernelPath::Avx, KernelPath::Avx512})
+        if (kernel_path_supported(path)) out.push_back(path);
     return out;
 }
 

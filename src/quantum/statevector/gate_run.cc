@@ -33,6 +33,19 @@ void apply_all(Complex* chunk, std::size_t size, std::span<const KernelGate> gat
     }
 }
 
+/// Whether the `size` amplitudes from `amps` are all +0, looking no further than the first
+/// nonzero bit.
+bool all_plus_zero(const Complex* amps, std::size_t size) {
+    const auto* d = reinterpret_cast<const double*>(amps);
+    constexpr std::size_t BLOCK = 16;
+    for (std::size_t k = 0; k < 2 * size; k += BLOCK) {
+        std::uint64_t any = 0;
+        for (std::size_t j = k; j < std::min(k + BLOCK, 2 * size); ++j) any |= std::bit_cast<std::uint64_t>(d[j]);
+        if (any != 0) return false;
+    }
+    return true;
+}
+
 /// Qubits per chunk for an n-qubit state: CHUNK_QUBITS, fewer when the pool needs more chunks.
 std::size_t chunk_qubits_for(std::size_t n, bool parallel) {
     std::size_t k = std::min(CHUNK_QUBITS, n);
@@ -102,6 +115,8 @@ void GateRun::apply_chunks() {
         for (std::size_t i = 0; i < high.size(); ++i)
             if (s >> i & 1) offsets[s] |= std::size_t{1} << high[i];
     const std::size_t chunk = std::size_t{1} << k, segment = std::size_t{1} << contiguous;
+    // A chunk of +0 amplitudes stays so under gates that keep zero groups: nothing to do.
+    const bool zeros_stay = std::all_of(local.begin(), local.end(), keeps_zero_groups);
     Complex* amps = state_.amplitudes().data();
     parallel_for(std::size_t{1} << (n - k), parallel_, [&](std::size_t begin, std::size_t end) {
         thread_local std::vector<Complex> buffer;
@@ -110,11 +125,12 @@ void GateRun::apply_chunks() {
             std::size_t base = c << contiguous;
             for (std::size_t h : high) base = insert_zero(base, h);
             if (high.empty()) {
-                apply_all(amps + base, chunk, local);
+                if (!(zeros_stay && all_plus_zero(amps + base, chunk))) apply_all(amps + base, chunk, local);
                 continue;
             }
             for (std::size_t s = 0; s < offsets.size(); ++s)
                 std::memcpy(buffer.data() + s * segment, amps + base + offsets[s], segment * sizeof(Complex));
+            if (zeros_stay && all_plus_zero(buffer.data(), chunk)) continue;
             apply_all(buffer.data(), chunk, local);
             for (std::size_t s = 0; s < offsets.size(); ++s)
                 std::memcpy(amps + base + offsets[s], buffer.data() + s * segment, segment * sizeof(Complex));

@@ -56,12 +56,17 @@ bool same_bits(const StateBuffer& a, const StateBuffer& b) {
 TEST(GateRun, AgreesBitForBitWithGateByGate) {
     // Every chunk size from the smallest to one below the state, serial and on the pool:
     // runs that hold only low qubits (in place), runs that relabel high ones (gathered), and
-    // runs of one gate, over circuits of every gate kind.
+    // runs of one gate, over circuits of every gate kind; dense states, and sparse ones whose
+    // +0 chunks are skipped while the gates keep zeros.
     for (std::size_t n = LOW_QUBITS + 3; n <= LOW_QUBITS + 6; ++n)
         for (std::size_t k = LOW_QUBITS + 2; k < n; ++k)
-            for (bool parallel : {false, true}) {
-                SeededRng rng = SeededRng::from_seed_u64(1000 * n + 10 * k + parallel);
+            for (int variant = 0; variant < 4; ++variant) {
+                const bool parallel = variant & 1, sparse = variant & 2;
+                SeededRng rng = SeededRng::from_seed_u64(1000 * n + 10 * k + variant);
                 StateBuffer expected = random_state(rng, n);
+                if (sparse)
+                    for (std::size_t i = 0; i < expected.size(); ++i)
+                        if (i >> (n - 2)) expected.amplitudes()[i] = {};
                 StateBuffer state = StateBuffer::allocate(n).value();
                 std::copy(expected.amplitudes().begin(), expected.amplitudes().end(), state.amplitudes().begin());
                 GateRun run(state, parallel, k);
@@ -72,9 +77,34 @@ TEST(GateRun, AgreesBitForBitWithGateByGate) {
                     if (rng.gen_range_u64(0, 50) == 0) run.flush();  // as before a measurement
                 }
                 run.flush();
-                ASSERT_TRUE(same_bits(state, expected)) << n << " qubits, chunks of " << k << ", parallel " << parallel;
+                ASSERT_TRUE(same_bits(state, expected)) << n << " qubits, chunks of " << k << ", variant " << variant;
                 EXPECT_LT(run.passes(), 300u);
             }
+}
+
+TEST(GateRun, SkipsChunksOfZerosOnlyUnderGatesThatKeepThem) {
+    // This phased H turns a group of +0 into -0 in its first row, so +0 chunks must take it;
+    // H leaves them. Half the state is +0; runs in place and gathered.
+    Gate phased = gates::h();
+    const Complex a(-0.5, 0.5);
+    phased.name = "phased H";
+    phased.matrix = {a, a, a, -a};
+    const std::size_t n = LOW_QUBITS + 4;
+    for (std::size_t first : {LOW_QUBITS, LOW_QUBITS + 1})
+        for (const Gate& gate : {gates::h(), phased}) {
+            SeededRng rng = SeededRng::from_seed_u64(first);
+            StateBuffer expected = random_state(rng, n);
+            for (std::size_t i = expected.size() / 2; i < expected.size(); ++i) expected.amplitudes()[i] = {};
+            StateBuffer state = StateBuffer::allocate(n).value();
+            std::copy(expected.amplitudes().begin(), expected.amplitudes().end(), state.amplitudes().begin());
+            GateRun run(state, false, LOW_QUBITS + 2);
+            for (std::size_t q : {first, first + 1}) {
+                const std::size_t target[1] = {q};
+                expected.apply_gate(gate, target, false);
+                run.apply(gate, target);
+            }
+            EXPECT_TRUE(same_bits(run.flushed(), expected)) << gate.name << " from qubit " << first;
+        }
 }
 
 TEST(GateRun, LargeStatesChunkWithTheDefaultSizeAndMatchSerialGateByGate) {

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/error.h"
+#include "quantum/statevector/avx512.h"
 #include "quantum/statevector/scalar.h"
 #include "quantum/statevector/simd.h"
 
@@ -476,13 +477,25 @@ QELIX_AVX void two_qubit_monomial_low0_avx(double* d, std::size_t a, std::size_t
 
 }  // namespace
 
-KernelPath best_kernel_path() {
+bool kernel_path_supported(KernelPath path) {
 #if QELIX_X86
-    static const KernelPath path = __builtin_cpu_supports("avx") ? KernelPath::Avx : KernelPath::Sse2;
-    return path;
+    switch (path) {
+        case KernelPath::Avx:
+        case KernelPath::AvxDense: return __builtin_cpu_supports("avx");
+        case KernelPath::Avx512: return avx512::available();
+        default: return true;
+    }
 #else
-    return KernelPath::Scalar;
+    return path == KernelPath::Scalar;
 #endif
+}
+
+KernelPath best_kernel_path() {
+    static const KernelPath path = kernel_path_supported(KernelPath::Avx512) ? KernelPath::Avx512
+                                   : kernel_path_supported(KernelPath::Avx)  ? KernelPath::Avx
+                                   : kernel_path_supported(KernelPath::Sse2) ? KernelPath::Sse2
+                                                                             : KernelPath::Scalar;
+    return path;
 }
 
 KernelPath kernel_path_for(std::size_t amplitudes) {
@@ -491,6 +504,10 @@ KernelPath kernel_path_for(std::size_t amplitudes) {
 
 KernelPath cached_kernel_path() {
     return best_kernel_path() == KernelPath::Avx ? KernelPath::AvxDense : best_kernel_path();
+}
+
+bool keeps_zero_groups(const KernelGate& gate) {
+    return gate.width == 1 ? zeros_stay_zero<2>(gate.m2.re, gate.m2.im) : zeros_stay_zero<4>(gate.m4.re, gate.m4.im);
 }
 
 Matrix2 matrix2_of(const Gate& gate) {
@@ -519,19 +536,23 @@ void apply_one_qubit_kernel(Complex* amps, std::size_t target, const Matrix2& m,
                             KernelPath path) {
     if (!simd::X86 || path == KernelPath::Scalar) return scalar_one_qubit(as_doubles(amps), target, m, begin, end);
 #if QELIX_X86
-    if (path == KernelPath::Sse2)
+    if (path == KernelPath::Avx512 && target >= 2)
+        avx512::one_qubit(as_doubles(amps), target, m, zeros_stay_zero<2>(m.re, m.im), begin, end);
+    else if (path == KernelPath::Sse2)
         one_qubit_sse2(as_doubles(amps), target, m, begin, end);
     else if (target == 0)  // neighbouring pairs share a register; the dense path handles them well
         one_qubit_target0_avx(as_doubles(amps), m, begin, end);
     else
-        one_qubit_avx(as_doubles(amps), target, m, path == KernelPath::Avx, begin, end);
+        one_qubit_avx(as_doubles(amps), target, m, path != KernelPath::AvxDense, begin, end);
 #endif
 }
 
 void apply_one_qubit_pairs(Complex* x, Complex* y, std::size_t count, const Matrix2& m, KernelPath path) {
     if (!simd::X86 || path == KernelPath::Scalar) return scalar_pairs(m, as_doubles(x), as_doubles(y), count);
 #if QELIX_X86
-    if (path == KernelPath::Sse2)
+    if (path == KernelPath::Avx512)
+        avx512::pairs(as_doubles(x), as_doubles(y), count, m, zeros_stay_zero<2>(m.re, m.im));
+    else if (path == KernelPath::Sse2)
         sse2_pairs(m, as_doubles(x), as_doubles(y), count);
     else
         one_qubit_pairs_avx(as_doubles(x), as_doubles(y), count, m, path == KernelPath::Avx);
@@ -542,6 +563,9 @@ void apply_two_qubit_kernel(Complex* amps, std::size_t a, std::size_t b, const M
                             std::size_t end, KernelPath path) {
     if (!simd::X86 || path == KernelPath::Scalar) return scalar_two_qubit(as_doubles(amps), a, b, m, begin, end);
 #if QELIX_X86
+    if (path == KernelPath::Avx512 && std::min(a, b) >= 2)
+        return avx512::two_qubit(as_doubles(amps), a, b, m, zeros_stay_zero<4>(m.re, m.im), begin, end);
+    if (path == KernelPath::Avx512) path = KernelPath::Avx;
     Monomial<4> mono;
     if (path == KernelPath::Avx && monomial_of<4>(m.re, m.im, mono) && saves_stores(mono)) {
         if (a > 0 && b > 0)

@@ -35,6 +35,10 @@ struct KernelGate {
     Matrix4 m4;
 };
 
+/// Whether the general arithmetic maps a group of +0 amplitudes to +0 again in every part:
+/// then the kernels leave such groups alone, and a region of them may be skipped whole.
+bool keeps_zero_groups(const KernelGate& gate);
+
 /// The matrix of a one-qubit gate; a gate of another width is a fault.
 Matrix2 matrix2_of(const Gate& gate);
 /// The matrix of a two-qubit gate; a gate of another width is a fault.
@@ -59,11 +63,17 @@ enum class KernelPath {
     Avx,
     /// AVX with the general arithmetic for every gate (the reference for the shortcuts).
     AvxDense,
+    /// AVX-512, with shortcuts for matrices whose entries are zero, real or imaginary, checked
+    /// per register (targets 0 and 1 take the Avx path).
+    Avx512,
 };
+/// Whether this processor runs `path`.
+bool kernel_path_supported(KernelPath path);
 /// The fastest path this processor runs (Scalar on builds without the x86 paths).
 KernelPath best_kernel_path();
-/// The fastest path for amplitudes already in cache: the dense arithmetic, as there the
-/// checks of the monomial shortcuts cost more than the stores they save.
+/// The fastest path for amplitudes already in cache: AVX-512 where there is, else the dense
+/// arithmetic, as there the checks of the AVX monomial shortcuts cost more than the stores
+/// they save.
 KernelPath cached_kernel_path();
 /// States from this size (64 MiB) on are bound by memory traffic on the machines we
 /// measured, where the monomial shortcuts pay for their checks by storing less.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -55,13 +56,13 @@ bool same_bits(const std::vector<Complex>& a, const std::vector<Complex>& b) {
 }  // namespace
 
 TEST(Kernels, EveryPathAndEverySplitGivesTheSameBits) {
-    if (best_kernel_path() != KernelPath::Avx) GTEST_SKIP() << "no AVX on this processor";
+    if (!kernel_path_supported(KernelPath::Avx)) GTEST_SKIP() << "no AVX on this processor";
     const std::size_t n = 6;
     const std::vector<std::size_t> cuts = {1, 3, 4, 7, 10, 13, 16, 21, 31};
     const Matrix2 m2 = sample_matrix2();
     const Matrix4 m4 = sample_matrix4();
     for (std::size_t t = 0; t < n; ++t) {
-        std::vector<Complex> whole = sample_state(n), pieces = sample_state(n), sse = sample_state(n), scalar = sse;
+        std::vector<Complex> whole = sample_state(n), pieces = whole, sse = whole, scalar = whole, wide = whole;
         apply_one_qubit_kernel(whole.data(), t, m2, 0, whole.size() / 2, KernelPath::Avx);
         in_pieces(whole.size() / 2, cuts, [&](std::size_t b, std::size_t e) {
             apply_one_qubit_kernel(pieces.data(), t, m2, b, e, KernelPath::Avx);
@@ -71,11 +72,16 @@ TEST(Kernels, EveryPathAndEverySplitGivesTheSameBits) {
         EXPECT_TRUE(same_bits(whole, sse)) << "target " << t;
         EXPECT_TRUE(same_bits(whole, scalar)) << "target " << t;
         EXPECT_TRUE(same_bits(whole, pieces)) << "target " << t;
+        if (!kernel_path_supported(KernelPath::Avx512)) continue;
+        in_pieces(whole.size() / 2, cuts, [&](std::size_t b, std::size_t e) {
+            apply_one_qubit_kernel(wide.data(), t, m2, b, e, KernelPath::Avx512);
+        });
+        EXPECT_TRUE(same_bits(whole, wide)) << "AVX-512, target " << t;
     }
     for (std::size_t a = 0; a < n; ++a)
         for (std::size_t b = 0; b < n; ++b) {
             if (a == b) continue;
-            std::vector<Complex> whole = sample_state(n), pieces = sample_state(n), sse = sample_state(n), scalar = sse;
+            std::vector<Complex> whole = sample_state(n), pieces = whole, sse = whole, scalar = whole, wide = whole;
             apply_two_qubit_kernel(whole.data(), a, b, m4, 0, whole.size() / 4, KernelPath::Avx);
             in_pieces(whole.size() / 4, cuts, [&](std::size_t lo, std::size_t hi) {
                 apply_two_qubit_kernel(pieces.data(), a, b, m4, lo, hi, KernelPath::Avx);
@@ -85,6 +91,11 @@ TEST(Kernels, EveryPathAndEverySplitGivesTheSameBits) {
             EXPECT_TRUE(same_bits(whole, sse)) << "targets " << a << "," << b;
             EXPECT_TRUE(same_bits(whole, scalar)) << "targets " << a << "," << b;
             EXPECT_TRUE(same_bits(whole, pieces)) << "targets " << a << "," << b;
+            if (!kernel_path_supported(KernelPath::Avx512)) continue;
+            in_pieces(whole.size() / 4, cuts, [&](std::size_t lo, std::size_t hi) {
+                apply_two_qubit_kernel(wide.data(), a, b, m4, lo, hi, KernelPath::Avx512);
+            });
+            EXPECT_TRUE(same_bits(whole, wide)) << "AVX-512, targets " << a << "," << b;
         }
 }
 
@@ -93,7 +104,8 @@ namespace {
 /// A state of regular values with every kind of special part sprinkled at `period`:
 /// signed zeros, infinities, NaN, subnormals and values whose products overflow.
 std::vector<Complex> special_state(std::size_t n, std::size_t period) {
-    const double specials[] = {0.0, -0.0, INFINITY, -INFINITY, NAN, -NAN, 4.9e-324, -1e-310, 1.7e308, -1.7e308};
+    const double specials[] = {0.0,      -0.0,    INFINITY, -INFINITY, NAN,     -NAN,
+                               4.9e-324, -1e-310, 1.7e308,  -1.7e308,  DBL_MIN, -DBL_MIN};
     std::vector<Complex> amps = sample_state(n);
     std::size_t next = 0;
     for (std::size_t k = 0; k < amps.size(); ++k) {
@@ -115,6 +127,18 @@ std::vector<Matrix2> monomial2() {
     Matrix2 odd{};
     odd.re[0] = -0.0, odd.im[0] = -0.0, odd.re[1] = 1.0, odd.im[1] = -0.0;
     odd.re[2] = -2.5, odd.im[2] = 1e-300, odd.re[3] = 0.0, odd.im[3] = 0.0;
+    out.push_back(odd);
+    return out;
+}
+
+/// Matrices whose entries are each real or imaginary, including parts small enough for a
+/// product with the least normal amplitude to vanish (cos(pi/2) in Rx(pi)).
+std::vector<Matrix2> pure2() {
+    std::vector<Matrix2> out = {matrix2(gates::h()), matrix2(gates::rx(0.3)), matrix2(gates::ry(1.1)),
+                                matrix2(gates::rx(M_PI)), matrix2(gates::ry(-2.0))};
+    Matrix2 odd{};
+    odd.re[0] = 0x1p-52, odd.im[0] = -0.0, odd.re[1] = -0.0, odd.im[1] = -0.75;
+    odd.re[2] = 0.0, odd.im[2] = 0.5, odd.re[3] = -1.0, odd.im[3] = 0.0;
     out.push_back(odd);
     return out;
 }
@@ -149,7 +173,13 @@ bool same_values(const std::vector<Complex>& a, const std::vector<Complex>& b) {
 /// The shortcut path against the general kernels.
 template <class Apply>
 void expect_general_values(const std::vector<Complex>& start, Apply&& apply, const std::string& what) {
-    std::vector<Complex> fast = start, dense = start, sse = start, scalar = start;
+    std::vector<Complex> fast = start, dense = start, sse = start, scalar = start, wide = start;
+    if (kernel_path_supported(KernelPath::Avx512)) {
+        apply(wide.data(), KernelPath::Avx512);
+        apply(dense.data(), KernelPath::AvxDense);
+        EXPECT_TRUE(same_values(wide, dense)) << what << " (AVX-512)";
+        dense = start;
+    }
     apply(fast.data(), KernelPath::Avx);
     apply(dense.data(), KernelPath::AvxDense);
     apply(sse.data(), KernelPath::Sse2);
@@ -170,8 +200,9 @@ TEST(Kernels, PairsHeldApartGiveTheInPlaceBits) {
             std::vector<Complex> in_place = special_state(n, period);
             std::vector<Complex> start = in_place;
             apply_one_qubit_kernel(in_place.data(), target, m, 0, half);
-            for (KernelPath path : {KernelPath::Scalar, KernelPath::Sse2, KernelPath::Avx, KernelPath::AvxDense}) {
-                if (path > KernelPath::Sse2 && best_kernel_path() != KernelPath::Avx) continue;
+            for (KernelPath path :
+                 {KernelPath::Scalar, KernelPath::Sse2, KernelPath::Avx, KernelPath::AvxDense, KernelPath::Avx512}) {
+                if (!kernel_path_supported(path)) continue;
                 std::vector<Complex> x(start.begin(), start.begin() + half), y(start.begin() + half, start.end());
                 apply_one_qubit_pairs(x.data(), y.data(), half, m, path);
                 x.insert(x.end(), y.begin(), y.end());
@@ -180,12 +211,14 @@ TEST(Kernels, PairsHeldApartGiveTheInPlaceBits) {
         }
 }
 
-TEST(Kernels, PermutationAndDiagonalGatesKeepTheGeneralBitsOnSpecialValues) {
-    if (best_kernel_path() != KernelPath::Avx) GTEST_SKIP() << "no AVX on this processor";
+TEST(Kernels, StructuredGatesKeepTheGeneralBitsOnSpecialValues) {
+    if (!kernel_path_supported(KernelPath::Avx)) GTEST_SKIP() << "no AVX on this processor";
     const std::size_t n = 7;
+    std::vector<Matrix2> ones = monomial2(), pure = pure2();
+    ones.insert(ones.end(), pure.begin(), pure.end());
     for (std::size_t period : {0, 2, 5, 13, 61}) {
         const std::vector<Complex> start = special_state(n, period);
-        for (const Matrix2& m : monomial2())
+        for (const Matrix2& m : ones)
             for (std::size_t t = 0; t < n; ++t)
                 expect_general_values(
                     start, [&](Complex* amps, KernelPath path) { apply_one_qubit_kernel(amps, t, m, 0, 64, path); },
@@ -205,7 +238,7 @@ TEST(Kernels, PermutationAndDiagonalGatesKeepTheGeneralBitsOnSpecialValues) {
 TEST(Kernels, GatesOnABasisStateKeepTheGeneralBits) {
     // Exact zeros everywhere but one amplitude: the general arithmetic turns -0 into +0
     // in places, which a plain permutation would not.
-    if (best_kernel_path() != KernelPath::Avx) GTEST_SKIP() << "no AVX on this processor";
+    if (!kernel_path_supported(KernelPath::Avx)) GTEST_SKIP() << "no AVX on this processor";
     std::vector<Complex> start(64);
     for (std::size_t k = 0; k < 64; ++k) start[k] = {k % 3 ? -0.0 : 0.0, k % 2 ? -0.0 : 0.0};
     start[37] = {0.6, -0.8};
@@ -220,7 +253,7 @@ TEST(Kernels, GatesOnABasisStateKeepTheGeneralBits) {
 TEST(Kernels, ZeroRegionsKeepTheGeneralBits) {
     // Mostly +0, a few -0 and a few nonzero amplitudes: groups of +0 may be left alone only
     // where the general arithmetic would store +0 again.
-    if (best_kernel_path() != KernelPath::Avx) GTEST_SKIP() << "no AVX on this processor";
+    if (!kernel_path_supported(KernelPath::Avx)) GTEST_SKIP() << "no AVX on this processor";
     const std::size_t n = 7;
     std::vector<Complex> start(std::size_t{1} << n);
     for (std::size_t k = 0; k < start.size(); k += 9) start[k] = {std::sin(k + 0.5), k % 2 ? 0.0 : -0.25};

@@ -1,6 +1,6 @@
 #pragma once
 // The one place that decides which instruction sets the kernels may use. x86 builds carry
-// SSE2 and AVX paths (AVX chosen at run time where the processor has it); every other
+// SSE2, AVX and AVX-512 paths (the widest the processor has chosen at run time); every other
 // processor builds only the scalar kernels, which perform the same IEEE operations in the
 // same order and therefore give the same bits.
 #if defined(__x86_64__) || defined(__i386__)
@@ -8,6 +8,8 @@
 #include <immintrin.h>
 /// Compiles one function for AVX; its callers check best_kernel_path() first.
 #define QELIX_AVX __attribute__((target("avx")))
+/// The same for AVX-512 with its doubleword and quadword extension (fpclass).
+#define QELIX_AVX512 __attribute__((target("avx512f,avx512dq")))
 #else
 #define QELIX_X86 0
 #endif

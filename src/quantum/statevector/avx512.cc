@@ -1,0 +1,296 @@
+#include "quantum/statevector/avx512.h"
+
+#include "quantum/statevector/simd.h"
+
+#if QELIX_X86
+
+#include <algorithm>
+#include <cmath>
+#include <type_traits>
+
+namespace qelix::avx512 {
+
+namespace {
+
+// Shortcuts. The general arithmetic forms every product m*a in full and sums a row's products
+// in column order. When every old amplitude part is a normal number (not zero, subnormal,
+// infinite or NaN) and every nonzero matrix part lies in [2^-52, inf), a product whose entry
+// has a zero part loses nothing when that part's term is dropped: the kept term is a product
+// of nonzero parts at least 2^-1074 in magnitude (so nonzero), and adding the dropped term,
+// a signed zero, to it changes no bit. An entry that is zero contributes a signed zero to its
+// row in the same way, and every partial sum is then either nonzero or +0 (a cancellation),
+// to which a signed zero adds nothing either. So with those checks passed, a row is the sum of
+// its nonzero entries' terms, each with only its nonzero parts, in column order, and an entry
+// of exactly 1 gives the old amplitude itself. Registers that fail the check take the general
+// arithmetic.
+
+enum class Part { Zero, Unit, Real, Imag, General };
+
+Part part_of(double re, double im) {
+    if (re == 0.0 && im == 0.0) return Part::Zero;
+    if (re == 1.0 && im == 0.0) return Part::Unit;
+    if (re != 0.0 && im != 0.0) return Part::General;
+    return re != 0.0 ? Part::Real : Part::Imag;
+}
+
+/// Whether every nonzero part of the matrix lies in [2^-52, inf), as the shortcuts need.
+bool shortcuts_allowed(const double* re, const double* im, int entries) {
+    for (int k = 0; k < entries; ++k)
+        for (double v : {re[k], im[k]})
+            if (v != 0.0 && !(std::abs(v) >= 0x1p-52 && std::abs(v) < INFINITY)) return false;
+    return true;
+}
+
+/// A matrix entry: the real part in every lane, and (-im, im) in each complex's lanes.
+struct Entry8 {
+    __m512d re;
+    __m512d im;
+};
+
+QELIX_AVX512 Entry8 entry8(double re, double im) {
+    return {_mm512_set1_pd(re), _mm512_set_pd(im, -im, im, -im, im, -im, im, -im)};
+}
+
+/// The parts of each complex number swapped (the masked form: GCC 12 warns about the
+/// unmasked one's undefined source).
+QELIX_AVX512 inline __m512d swap8(__m512d a) { return _mm512_mask_permute_pd(a, 0xFF, a, 0x55); }
+
+/// The general product m*a, given a with its parts swapped.
+QELIX_AVX512 inline __m512d product(const Entry8& m, __m512d a, __m512d swapped) {
+    return _mm512_add_pd(_mm512_mul_pd(m.re, a), _mm512_mul_pd(m.im, swapped));
+}
+
+/// The term of one entry with the parts its Part keeps (General: the full product, the
+/// general arithmetic's (mr*ar + (-mi)*ai, mr*ai + mi*ar)).
+template <Part P>
+QELIX_AVX512 inline __m512d term(const Entry8& e, __m512d a) {
+    if constexpr (P == Part::Unit)
+        return a;
+    else if constexpr (P == Part::Real)
+        return _mm512_mul_pd(e.re, a);
+    else if constexpr (P == Part::Imag)
+        return _mm512_mul_pd(e.im, swap8(a));
+    else
+        return product(e, a, swap8(a));
+}
+
+/// Lanes that hold zero, subnormal, infinite or NaN parts (fpclass categories).
+QELIX_AVX512 inline __mmask8 special(__m512d v) { return _mm512_fpclass_pd_mask(v, 0xBF); }
+
+QELIX_AVX512 inline bool all_plus_zero(__m512d v) {
+    const __m512i bits = _mm512_castpd_si512(v);
+    return _mm512_test_epi64_mask(bits, bits) == 0;
+}
+
+/// Lanes of the first `count` complex numbers, at most four.
+inline __mmask8 lanes_of(std::size_t count) {
+    return count >= 4 ? __mmask8{0xFF} : static_cast<__mmask8>((1u << (2 * count)) - 1);
+}
+
+// ---- One-qubit gates: register x holds four pairs' first halves, y their second halves.
+
+template <Part A, Part B>
+QELIX_AVX512 inline __m512d row2(const Entry8* e, __m512d x, __m512d y) {
+    if constexpr (A == Part::Zero)
+        return term<B>(e[1], y);
+    else if constexpr (B == Part::Zero)
+        return term<A>(e[0], x);
+    else
+        return _mm512_add_pd(term<A>(e[0], x), term<B>(e[1], y));
+}
+
+using PairsKernel = void (*)(const Entry8*, bool, double*, double*, std::size_t);
+
+/// The pairs (x[k], y[k]), k < count, for a matrix whose entries have the parts P00..P11;
+/// all General is the general arithmetic itself and needs no check.
+template <Part P00, Part P01, Part P10, Part P11>
+QELIX_AVX512 void pairs_kernel(const Entry8* e, bool zeros_stay, double* x, double* y, std::size_t count) {
+    constexpr bool dense = P00 == Part::General && P01 == Part::General && P10 == Part::General && P11 == Part::General;
+    // Rows that keep their old amplitude need no store.
+    constexpr bool store_x = P00 != Part::Unit || P01 != Part::Zero;
+    constexpr bool store_y = P11 != Part::Unit || P10 != Part::Zero;
+    for (std::size_t k = 0; k < count; k += 4) {
+        const __mmask8 lanes = lanes_of(count - k);
+        double *px = x + 2 * k, *py = y + 2 * k;
+        const __m512d a = _mm512_maskz_loadu_pd(lanes, px), b = _mm512_maskz_loadu_pd(lanes, py);
+        if (!dense && ((special(a) | special(b)) & lanes) == 0) {
+            if constexpr (store_x) _mm512_mask_storeu_pd(px, lanes, row2<P00, P01>(e, a, b));
+            if constexpr (store_y) _mm512_mask_storeu_pd(py, lanes, row2<P10, P11>(e + 2, a, b));
+            continue;
+        }
+        if (zeros_stay && all_plus_zero(_mm512_or_pd(a, b))) continue;
+        const __m512d sa = swap8(a), sb = swap8(b);
+        _mm512_mask_storeu_pd(px, lanes, _mm512_add_pd(product(e[0], a, sa), product(e[1], b, sb)));
+        _mm512_mask_storeu_pd(py, lanes, _mm512_add_pd(product(e[2], a, sa), product(e[3], b, sb)));
+    }
+}
+
+/// Calls pick(integral_constant<Part, p>) for an entry that is not zero.
+template <class Pick>
+PairsKernel with_part(Part p, Pick&& pick) {
+    switch (p) {
+        case Part::Unit:
+            return pick(std::integral_constant<Part, Part::Unit>{});
+        case Part::Real:
+            return pick(std::integral_constant<Part, Part::Real>{});
+        case Part::Imag:
+            return pick(std::integral_constant<Part, Part::Imag>{});
+        default:
+            return pick(std::integral_constant<Part, Part::General>{});
+    }
+}
+
+constexpr Part Z = Part::Zero;
+
+/// The kernel for a matrix: a shortcut for diagonal, antidiagonal and dense matrices whose
+/// entries are each real or imaginary (H, Rx, Ry, X, Y, Z, S, T, Rz...), else the general one.
+PairsKernel pairs_kernel_for(const Matrix2& m) {
+    Part p[4];
+    for (int k = 0; k < 4; ++k) p[k] = part_of(m.re[k], m.im[k]);
+    if (!shortcuts_allowed(m.re, m.im, 4)) return &pairs_kernel<Part::General, Part::General, Part::General, Part::General>;
+    if (p[1] == Z && p[2] == Z && p[0] != Z && p[3] != Z)
+        return with_part(p[0], [&](auto a) {
+            return with_part(p[3], [&](auto d) { return &pairs_kernel<decltype(a)::value, Z, Z, decltype(d)::value>; });
+        });
+    if (p[0] == Z && p[3] == Z && p[1] != Z && p[2] != Z)
+        return with_part(p[1], [&](auto b) {
+            return with_part(p[2], [&](auto c) { return &pairs_kernel<Z, decltype(b)::value, decltype(c)::value, Z>; });
+        });
+    const auto pure = [](Part q) { return q == Part::Real || q == Part::Imag; };
+    if (std::all_of(p, p + 4, pure))
+        return with_part(p[0], [&](auto a) {
+            return with_part(p[1], [&](auto b) {
+                return with_part(p[2], [&](auto c) {
+                    return with_part(p[3], [&](auto d) {
+                        return &pairs_kernel<decltype(a)::value, decltype(b)::value, decltype(c)::value,
+                                             decltype(d)::value>;
+                    });
+                });
+            });
+        });
+    return &pairs_kernel<Part::General, Part::General, Part::General, Part::General>;
+}
+
+QELIX_AVX512 void entries8(const double* re, const double* im, int count, Entry8* e) {
+    for (int k = 0; k < count; ++k) e[k] = entry8(re[k], im[k]);
+}
+
+// ---- Two-qubit gates: register r holds row r of four neighbouring quadruples.
+
+/// A matrix with one nonzero entry per row (CNOT, CZ, SWAP, CY, controlled phases, Rzz).
+struct Monomial4 {
+    int column[4];
+    /// Bit r: row r's entry is exactly 1.
+    unsigned unit = 0;
+    /// Bit r: row r changes (not a unit entry on the diagonal), so it is stored.
+    unsigned store = 0;
+};
+
+bool monomial4_of(const Matrix4& m, Monomial4& out) {
+    if (!shortcuts_allowed(m.re, m.im, 16)) return false;
+    for (int r = 0; r < 4; ++r) {
+        int column = -1;
+        for (int c = 0; c < 4; ++c) {
+            if (part_of(m.re[4 * r + c], m.im[4 * r + c]) == Part::Zero) continue;
+            if (column >= 0) return false;
+            column = c;
+        }
+        if (column < 0) return false;
+        out.column[r] = column;
+        if (part_of(m.re[4 * r + column], m.im[4 * r + column]) == Part::Unit) out.unit |= 1u << r;
+        if (!(out.unit >> r & 1) || column != r) out.store |= 1u << r;
+    }
+    return true;
+}
+
+/// The general arithmetic for the four rows of the quadruples in `old`.
+QELIX_AVX512 inline void general4(const Entry8* e, const __m512d* old, __m512d* fresh) {
+    __m512d swapped[4];
+    for (int c = 0; c < 4; ++c) swapped[c] = swap8(old[c]);
+    for (int r = 0; r < 4; ++r) {
+        __m512d sum = product(e[4 * r], old[0], swapped[0]);
+        for (int c = 1; c < 4; ++c) sum = _mm512_add_pd(sum, product(e[4 * r + c], old[c], swapped[c]));
+        fresh[r] = sum;
+    }
+}
+
+/// The quadruples [begin, end) of targets (a, b), both from 2 on; `mono` when the matrix
+/// takes the monomial shortcut.
+QELIX_AVX512 void quadruples(double* d, std::size_t a, std::size_t b, const Matrix4& m, const Monomial4* mono,
+                             bool zeros_stay, std::size_t begin, std::size_t end) {
+    Entry8 e[16];
+    entries8(m.re, m.im, 16, e);
+    const std::size_t low = std::min(a, b), high = std::max(a, b);
+    const std::size_t offset[4] = {0, std::size_t{2} << b, std::size_t{2} << a,
+                                   (std::size_t{2} << a) + (std::size_t{2} << b)};
+    const std::size_t span = std::size_t{1} << low;
+    for (std::size_t g = begin; g < end;) {
+        const std::size_t run = std::min(end - g, span - (g & (span - 1)));
+        double* base = d + 2 * insert_zero(insert_zero(g, low), high);
+        for (std::size_t k = 0; k < run; k += 4) {
+            const __mmask8 lanes = lanes_of(run - k);
+            __m512d old[4], fresh[4];
+            __mmask8 bad = 0;
+            for (int c = 0; c < 4; ++c) {
+                old[c] = _mm512_maskz_loadu_pd(lanes, base + 2 * k + offset[c]);
+                bad |= special(old[c]);
+            }
+            if (mono && (bad & lanes) == 0) {
+                for (int r = 0; r < 4; ++r) {
+                    if (!(mono->store >> r & 1)) continue;
+                    const __m512d source = old[mono->column[r]];
+                    const Entry8& entry = e[4 * r + mono->column[r]];
+                    _mm512_mask_storeu_pd(base + 2 * k + offset[r], lanes,
+                                          mono->unit >> r & 1 ? source : term<Part::General>(entry, source));
+                }
+                continue;
+            }
+            if (zeros_stay && all_plus_zero(_mm512_or_pd(_mm512_or_pd(old[0], old[1]), _mm512_or_pd(old[2], old[3]))))
+                continue;
+            general4(e, old, fresh);
+            for (int r = 0; r < 4; ++r) _mm512_mask_storeu_pd(base + 2 * k + offset[r], lanes, fresh[r]);
+        }
+        g += run;
+    }
+}
+
+/// pairs_kernel_for's kernel with the matrix's entries.
+QELIX_AVX512 void apply_pairs(const Matrix2& m, bool zeros_stay, double* x, double* y, std::size_t count) {
+    Entry8 e[4];
+    entries8(m.re, m.im, 4, e);
+    pairs_kernel_for(m)(e, zeros_stay, x, y, count);
+}
+
+}  // namespace
+
+bool available() {
+    static const bool yes = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
+    return yes;
+}
+
+void pairs(double* x, double* y, std::size_t count, const Matrix2& m, bool zeros_stay) {
+    apply_pairs(m, zeros_stay, x, y, count);
+}
+
+QELIX_AVX512 void one_qubit(double* d, std::size_t target, const Matrix2& m, bool zeros_stay, std::size_t begin,
+                            std::size_t end) {
+    Entry8 e[4];
+    entries8(m.re, m.im, 4, e);
+    const PairsKernel kernel = pairs_kernel_for(m);
+    const std::size_t stride = std::size_t{1} << target;
+    for (std::size_t g = begin; g < end;) {
+        const std::size_t run = std::min(end - g, stride - (g & (stride - 1))), i = insert_zero(g, target);
+        kernel(e, zeros_stay, d + 2 * i, d + 2 * (i + stride), run);
+        g += run;
+    }
+}
+
+void two_qubit(double* d, std::size_t a, std::size_t b, const Matrix4& m, bool zeros_stay, std::size_t begin,
+               std::size_t end) {
+    Monomial4 mono;
+    quadruples(d, a, b, m, monomial4_of(m, mono) ? &mono : nullptr, zeros_stay, begin, end);
+}
+
+}  // namespace qelix::avx512
+
+#endif  // QELIX_X86

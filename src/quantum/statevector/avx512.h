@@ -1,0 +1,22 @@
+#pragma once
+#include <cstddef>
+
+#include "quantum/statevector/kernels.h"
+
+/// The AVX-512 kernels, four complex numbers per register. They give the bits of the general
+/// arithmetic (see kernels.h) and take the amplitudes as interleaved doubles; `zeros_stay`
+/// says whether the matrix maps a group of +0 amplitudes to +0 (such groups are not stored).
+namespace qelix::avx512 {
+
+/// Whether this processor runs them (AVX-512 F and DQ).
+bool available();
+
+/// apply_one_qubit_pairs.
+void pairs(double* x, double* y, std::size_t count, const Matrix2& m, bool zeros_stay);
+/// apply_one_qubit_kernel for targets from 2 on.
+void one_qubit(double* d, std::size_t target, const Matrix2& m, bool zeros_stay, std::size_t begin, std::size_t end);
+/// apply_two_qubit_kernel for targets from 2 on.
+void two_qubit(double* d, std::size_t a, std::size_t b, const Matrix4& m, bool zeros_stay, std::size_t begin,
+               std::size_t end);
+
+}  // namespace qelix::avx512
