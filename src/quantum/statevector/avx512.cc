@@ -99,44 +99,66 @@ QELIX_AVX512 inline __m512d row2(const Entry8* e, __m512d x, __m512d y) {
         return _mm512_add_pd(term<A>(e[0], x), term<B>(e[1], y));
 }
 
-using PairsKernel = void (*)(const Entry8*, bool, double*, double*, std::size_t);
-
-/// The pairs (x[k], y[k]), k < count, for a matrix whose entries have the parts P00..P11;
-/// all General is the general arithmetic itself and needs no check.
 template <Part P00, Part P01, Part P10, Part P11>
-QELIX_AVX512 void pairs_kernel(const Entry8* e, bool zeros_stay, double* x, double* y, std::size_t count) {
-    constexpr bool dense = P00 == Part::General && P01 == Part::General && P10 == Part::General && P11 == Part::General;
+struct Pairs {
+    static constexpr bool dense =
+        P00 == Part::General && P01 == Part::General && P10 == Part::General && P11 == Part::General;
     // Rows that keep their old amplitude need no store.
-    constexpr bool store_x = P00 != Part::Unit || P01 != Part::Zero;
-    constexpr bool store_y = P11 != Part::Unit || P10 != Part::Zero;
-    for (std::size_t k = 0; k < count; k += 4) {
-        const __mmask8 lanes = lanes_of(count - k);
-        double *px = x + 2 * k, *py = y + 2 * k;
+    static constexpr bool store_x = P00 != Part::Unit || P01 != Part::Zero;
+    static constexpr bool store_y = P11 != Part::Unit || P10 != Part::Zero;
+
+    /// The shortcut on four pairs whose parts passed the check.
+    QELIX_AVX512 static void shortcut(const Entry8* e, double* px, double* py, __m512d a, __m512d b, __mmask8 lanes) {
+        if constexpr (store_x) _mm512_mask_storeu_pd(px, lanes, row2<P00, P01>(e, a, b));
+        if constexpr (store_y) _mm512_mask_storeu_pd(py, lanes, row2<P10, P11>(e + 2, a, b));
+    }
+
+    /// Four pairs (fewer under `lanes`), checked.
+    QELIX_AVX512 static void step(const Entry8* e, bool zeros_stay, double* px, double* py, __mmask8 lanes) {
         const __m512d a = _mm512_maskz_loadu_pd(lanes, px), b = _mm512_maskz_loadu_pd(lanes, py);
-        if (!dense && ((special(a) | special(b)) & lanes) == 0) {
-            if constexpr (store_x) _mm512_mask_storeu_pd(px, lanes, row2<P00, P01>(e, a, b));
-            if constexpr (store_y) _mm512_mask_storeu_pd(py, lanes, row2<P10, P11>(e + 2, a, b));
-            continue;
-        }
-        if (zeros_stay && all_plus_zero(_mm512_or_pd(a, b))) continue;
+        if (!dense && ((special(a) | special(b)) & lanes) == 0) return shortcut(e, px, py, a, b, lanes);
+        if (zeros_stay && all_plus_zero(_mm512_or_pd(a, b))) return;
         const __m512d sa = swap8(a), sb = swap8(b);
         _mm512_mask_storeu_pd(px, lanes, _mm512_add_pd(product(e[0], a, sa), product(e[1], b, sb)));
         _mm512_mask_storeu_pd(py, lanes, _mm512_add_pd(product(e[2], a, sa), product(e[3], b, sb)));
     }
-}
+
+    /// The pairs (x[k], y[k]), k < count: eight at a time with one check while every part is
+    /// regular, so that the loads of both halves are in flight together.
+    QELIX_AVX512 static void apply(const Entry8* e, bool zeros_stay, double* x, double* y, std::size_t count) {
+        std::size_t k = 0;
+        if constexpr (!dense)
+            for (; k + 8 <= count; k += 8) {
+                double *px = x + 2 * k, *py = y + 2 * k;
+                const __m512d a0 = _mm512_loadu_pd(px), b0 = _mm512_loadu_pd(py);
+                const __m512d a1 = _mm512_loadu_pd(px + 8), b1 = _mm512_loadu_pd(py + 8);
+                if ((special(a0) | special(b0) | special(a1) | special(b1)) == 0) {
+                    shortcut(e, px, py, a0, b0, 0xFF);
+                    shortcut(e, px + 8, py + 8, a1, b1, 0xFF);
+                    continue;
+                }
+                step(e, zeros_stay, px, py, 0xFF);
+                step(e, zeros_stay, px + 8, py + 8, 0xFF);
+            }
+        for (; k < count; k += 4) step(e, zeros_stay, x + 2 * k, y + 2 * k, lanes_of(count - k));
+    }
+};
+
+using PairsKernel = void (*)(const Entry8*, bool, double*, double*, std::size_t);
+
+/// The pairs kernel for a matrix whose entries have the parts P00..P11; all General is the
+/// general arithmetic itself and needs no check.
+template <Part P00, Part P01, Part P10, Part P11>
+constexpr PairsKernel pairs_kernel = &Pairs<P00, P01, P10, P11>::apply;
 
 /// Calls pick(integral_constant<Part, p>) for an entry that is not zero.
 template <class Pick>
 PairsKernel with_part(Part p, Pick&& pick) {
     switch (p) {
-        case Part::Unit:
-            return pick(std::integral_constant<Part, Part::Unit>{});
-        case Part::Real:
-            return pick(std::integral_constant<Part, Part::Real>{});
-        case Part::Imag:
-            return pick(std::integral_constant<Part, Part::Imag>{});
-        default:
-            return pick(std::integral_constant<Part, Part::General>{});
+        case Part::Unit: return pick(std::integral_constant<Part, Part::Unit>{});
+        case Part::Real: return pick(std::integral_constant<Part, Part::Real>{});
+        case Part::Imag: return pick(std::integral_constant<Part, Part::Imag>{});
+        default: return pick(std::integral_constant<Part, Part::General>{});
     }
 }
 
@@ -147,14 +169,15 @@ constexpr Part Z = Part::Zero;
 PairsKernel pairs_kernel_for(const Matrix2& m) {
     Part p[4];
     for (int k = 0; k < 4; ++k) p[k] = part_of(m.re[k], m.im[k]);
-    if (!shortcuts_allowed(m.re, m.im, 4)) return &pairs_kernel<Part::General, Part::General, Part::General, Part::General>;
+    if (!shortcuts_allowed(m.re, m.im, 4))
+        return pairs_kernel<Part::General, Part::General, Part::General, Part::General>;
     if (p[1] == Z && p[2] == Z && p[0] != Z && p[3] != Z)
         return with_part(p[0], [&](auto a) {
-            return with_part(p[3], [&](auto d) { return &pairs_kernel<decltype(a)::value, Z, Z, decltype(d)::value>; });
+            return with_part(p[3], [&](auto d) { return pairs_kernel<decltype(a)::value, Z, Z, decltype(d)::value>; });
         });
     if (p[0] == Z && p[3] == Z && p[1] != Z && p[2] != Z)
         return with_part(p[1], [&](auto b) {
-            return with_part(p[2], [&](auto c) { return &pairs_kernel<Z, decltype(b)::value, decltype(c)::value, Z>; });
+            return with_part(p[2], [&](auto c) { return pairs_kernel<Z, decltype(b)::value, decltype(c)::value, Z>; });
         });
     const auto pure = [](Part q) { return q == Part::Real || q == Part::Imag; };
     if (std::all_of(p, p + 4, pure))
@@ -162,13 +185,13 @@ PairsKernel pairs_kernel_for(const Matrix2& m) {
             return with_part(p[1], [&](auto b) {
                 return with_part(p[2], [&](auto c) {
                     return with_part(p[3], [&](auto d) {
-                        return &pairs_kernel<decltype(a)::value, decltype(b)::value, decltype(c)::value,
-                                             decltype(d)::value>;
+                        return pairs_kernel<decltype(a)::value, decltype(b)::value, decltype(c)::value,
+                                            decltype(d)::value>;
                     });
                 });
             });
         });
-    return &pairs_kernel<Part::General, Part::General, Part::General, Part::General>;
+    return pairs_kernel<Part::General, Part::General, Part::General, Part::General>;
 }
 
 QELIX_AVX512 void entries8(const double* re, const double* im, int count, Entry8* e) {
@@ -201,6 +224,11 @@ bool monomial4_of(const Matrix4& m, Monomial4& out) {
         if (!(out.unit >> r & 1) || column != r) out.store |= 1u << r;
     }
     return true;
+}
+
+/// old[c], chosen without indexing, which would keep `old` in memory rather than registers.
+QELIX_AVX512 inline __m512d pick(const __m512d* old, int c) {
+    return c < 2 ? (c == 0 ? old[0] : old[1]) : (c == 2 ? old[2] : old[3]);
 }
 
 /// The general arithmetic for the four rows of the quadruples in `old`.
@@ -238,7 +266,7 @@ QELIX_AVX512 void quadruples(double* d, std::size_t a, std::size_t b, const Matr
             if (mono && (bad & lanes) == 0) {
                 for (int r = 0; r < 4; ++r) {
                     if (!(mono->store >> r & 1)) continue;
-                    const __m512d source = old[mono->column[r]];
+                    const __m512d source = pick(old, mono->column[r]);
                     const Entry8& entry = e[4 * r + mono->column[r]];
                     _mm512_mask_storeu_pd(base + 2 * k + offset[r], lanes,
                                           mono->unit >> r & 1 ? source : term<Part::General>(entry, source));
