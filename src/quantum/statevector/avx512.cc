@@ -1,5 +1,6 @@
 #include "quantum/statevector/avx512.h"
 
+#include "quantum/statevector/scalar.h"
 #include "quantum/statevector/simd.h"
 
 #if QELIX_X86
@@ -55,6 +56,12 @@ QELIX_AVX512 Entry8 entry8(double re, double im) {
 /// unmasked one's undefined source).
 QELIX_AVX512 inline __m512d swap8(__m512d a) { return _mm512_mask_permute_pd(a, 0xFF, a, 0x55); }
 
+/// 128-bit lanes of a and b chosen by IMM, as _mm512_shuffle_f64x2 (masked: see swap8).
+template <int IMM>
+QELIX_AVX512 inline __m512d shuffle(__m512d a, __m512d b) {
+    return _mm512_mask_shuffle_f64x2(a, 0xFF, a, b, IMM);
+}
+
 /// The general product m*a, given a with its parts swapped.
 QELIX_AVX512 inline __m512d product(const Entry8& m, __m512d a, __m512d swapped) {
     return _mm512_add_pd(_mm512_mul_pd(m.re, a), _mm512_mul_pd(m.im, swapped));
@@ -101,8 +108,6 @@ QELIX_AVX512 inline __m512d row2(const Entry8* e, __m512d x, __m512d y) {
 
 template <Part P00, Part P01, Part P10, Part P11>
 struct Pairs {
-    static constexpr bool dense =
-        P00 == Part::General && P01 == Part::General && P10 == Part::General && P11 == Part::General;
     // Rows that keep their old amplitude need no store.
     static constexpr bool store_x = P00 != Part::Unit || P01 != Part::Zero;
     static constexpr bool store_y = P11 != Part::Unit || P10 != Part::Zero;
@@ -115,41 +120,82 @@ struct Pairs {
 
     /// Four pairs (fewer under `lanes`), checked.
     QELIX_AVX512 static void step(const Entry8* e, bool zeros_stay, double* px, double* py, __mmask8 lanes) {
-        const __m512d a = _mm512_maskz_loadu_pd(lanes, px), b = _mm512_maskz_loadu_pd(lanes, py);
-        if (!dense && ((special(a) | special(b)) & lanes) == 0) return shortcut(e, px, py, a, b, lanes);
-        if (zeros_stay && all_plus_zero(_mm512_or_pd(a, b))) return;
-        const __m512d sa = swap8(a), sb = swap8(b);
-        _mm512_mask_storeu_pd(px, lanes, _mm512_add_pd(product(e[0], a, sa), product(e[1], b, sb)));
-        _mm512_mask_storeu_pd(py, lanes, _mm512_add_pd(product(e[2], a, sa), product(e[3], b, sb)));
+        __m512d a = _mm512_maskz_loadu_pd(lanes, px), b = _mm512_maskz_loadu_pd(lanes, py);
+        if (!update(e, zeros_stay, a, b, lanes)) return;
+        _mm512_mask_storeu_pd(px, lanes, a);
+        _mm512_mask_storeu_pd(py, lanes, b);
     }
 
     /// The pairs (x[k], y[k]), k < count: eight at a time with one check while every part is
     /// regular, so that the loads of both halves are in flight together.
     QELIX_AVX512 static void apply(const Entry8* e, bool zeros_stay, double* x, double* y, std::size_t count) {
         std::size_t k = 0;
-        if constexpr (!dense)
-            for (; k + 8 <= count; k += 8) {
-                double *px = x + 2 * k, *py = y + 2 * k;
-                const __m512d a0 = _mm512_loadu_pd(px), b0 = _mm512_loadu_pd(py);
-                const __m512d a1 = _mm512_loadu_pd(px + 8), b1 = _mm512_loadu_pd(py + 8);
-                if ((special(a0) | special(b0) | special(a1) | special(b1)) == 0) {
-                    shortcut(e, px, py, a0, b0, 0xFF);
-                    shortcut(e, px + 8, py + 8, a1, b1, 0xFF);
-                    continue;
-                }
-                step(e, zeros_stay, px, py, 0xFF);
-                step(e, zeros_stay, px + 8, py + 8, 0xFF);
+        for (; k + 8 <= count; k += 8) {
+            double *px = x + 2 * k, *py = y + 2 * k;
+            const __m512d a0 = _mm512_loadu_pd(px), b0 = _mm512_loadu_pd(py);
+            const __m512d a1 = _mm512_loadu_pd(px + 8), b1 = _mm512_loadu_pd(py + 8);
+            if ((special(a0) | special(b0) | special(a1) | special(b1)) == 0) {
+                shortcut(e, px, py, a0, b0, 0xFF);
+                shortcut(e, px + 8, py + 8, a1, b1, 0xFF);
+                continue;
             }
+            step(e, zeros_stay, px, py, 0xFF);
+            step(e, zeros_stay, px + 8, py + 8, 0xFF);
+        }
         for (; k < count; k += 4) step(e, zeros_stay, x + 2 * k, y + 2 * k, lanes_of(count - k));
+    }
+
+    /// The new values of four pairs (a[k], b[k]) held in registers, in the lanes `lanes`;
+    /// false when the general arithmetic would leave them as they are.
+    QELIX_AVX512 static bool update(const Entry8* e, bool zeros_stay, __m512d& a, __m512d& b, __mmask8 lanes = 0xFF) {
+        if (((special(a) | special(b)) & lanes) == 0) {
+            const __m512d x = a, y = b;
+            if constexpr (store_x) a = row2<P00, P01>(e, x, y);
+            if constexpr (store_y) b = row2<P10, P11>(e + 2, x, y);
+            return store_x || store_y;
+        }
+        if (zeros_stay && all_plus_zero(_mm512_or_pd(a, b))) return false;
+        const __m512d sa = swap8(a), sb = swap8(b);
+        const __m512d x = _mm512_add_pd(product(e[0], a, sa), product(e[1], b, sb));
+        b = _mm512_add_pd(product(e[2], a, sa), product(e[3], b, sb));
+        a = x;
+        return true;
+    }
+
+    /// Target 0 or 1: the pairs numbered [begin, end), multiples of four. Eight neighbouring
+    /// amplitudes hold four pairs; 128-bit lane shuffles gather their halves.
+    QELIX_AVX512 static void low(const Entry8* e, bool zeros_stay, double* d, std::size_t target, std::size_t begin,
+                                 std::size_t end) {
+        // Lanes of (first, second) register: target 1 holds halves as (x x y y), target 0 as (x y x y).
+        const bool one = target == 1;
+        for (std::size_t g = begin; g < end; g += 4) {
+            double* p = d + 4 * g;
+            const __m512d first = _mm512_loadu_pd(p), second = _mm512_loadu_pd(p + 8);
+            __m512d x = one ? shuffle<0x44>(first, second) : shuffle<0x88>(first, second);
+            __m512d y = one ? shuffle<0xEE>(first, second) : shuffle<0xDD>(first, second);
+            if (!update(e, zeros_stay, x, y)) continue;
+            __m512d low_half = shuffle<0x44>(x, y), high_half = shuffle<0xEE>(x, y);
+            if (!one) {
+                low_half = shuffle<0xD8>(low_half, low_half);
+                high_half = shuffle<0xD8>(high_half, high_half);
+            }
+            _mm512_storeu_pd(p, low_half);
+            _mm512_storeu_pd(p + 8, high_half);
+        }
     }
 };
 
-using PairsKernel = void (*)(const Entry8*, bool, double*, double*, std::size_t);
+/// The kernels for one matrix shape: pairs held apart, and targets 0 and 1.
+struct PairsKernels {
+    void (*apply)(const Entry8*, bool, double*, double*, std::size_t);
+    void (*low)(const Entry8*, bool, double*, std::size_t, std::size_t, std::size_t);
+};
 
-/// The pairs kernel for a matrix whose entries have the parts P00..P11; all General is the
-/// general arithmetic itself and needs no check.
+/// The kernels for a matrix whose entries have the parts P00..P11.
 template <Part P00, Part P01, Part P10, Part P11>
-constexpr PairsKernel pairs_kernel = &Pairs<P00, P01, P10, P11>::apply;
+constexpr PairsKernels pairs_kernel = {&Pairs<P00, P01, P10, P11>::apply, &Pairs<P00, P01, P10, P11>::low};
+
+using PairsKernel = const PairsKernels*;
 
 /// Calls pick(integral_constant<Part, p>) for an entry that is not zero.
 template <class Pick>
@@ -164,20 +210,19 @@ PairsKernel with_part(Part p, Pick&& pick) {
 
 constexpr Part Z = Part::Zero;
 
-/// The kernel for a matrix: a shortcut for diagonal, antidiagonal and dense matrices whose
-/// entries are each real or imaginary (H, Rx, Ry, X, Y, Z, S, T, Rz...), else the general one.
+/// The kernel for a matrix with a shortcut: diagonal, antidiagonal and dense matrices whose
+/// entries are each real or imaginary (H, Rx, Ry, X, Y, Z, S, T, Rz...); null for the others.
 PairsKernel pairs_kernel_for(const Matrix2& m) {
     Part p[4];
     for (int k = 0; k < 4; ++k) p[k] = part_of(m.re[k], m.im[k]);
-    if (!shortcuts_allowed(m.re, m.im, 4))
-        return pairs_kernel<Part::General, Part::General, Part::General, Part::General>;
+    if (!shortcuts_allowed(m.re, m.im, 4)) return nullptr;
     if (p[1] == Z && p[2] == Z && p[0] != Z && p[3] != Z)
         return with_part(p[0], [&](auto a) {
-            return with_part(p[3], [&](auto d) { return pairs_kernel<decltype(a)::value, Z, Z, decltype(d)::value>; });
+            return with_part(p[3], [&](auto d) { return &pairs_kernel<decltype(a)::value, Z, Z, decltype(d)::value>; });
         });
     if (p[0] == Z && p[3] == Z && p[1] != Z && p[2] != Z)
         return with_part(p[1], [&](auto b) {
-            return with_part(p[2], [&](auto c) { return pairs_kernel<Z, decltype(b)::value, decltype(c)::value, Z>; });
+            return with_part(p[2], [&](auto c) { return &pairs_kernel<Z, decltype(b)::value, decltype(c)::value, Z>; });
         });
     const auto pure = [](Part q) { return q == Part::Real || q == Part::Imag; };
     if (std::all_of(p, p + 4, pure))
@@ -185,13 +230,13 @@ PairsKernel pairs_kernel_for(const Matrix2& m) {
             return with_part(p[1], [&](auto b) {
                 return with_part(p[2], [&](auto c) {
                     return with_part(p[3], [&](auto d) {
-                        return pairs_kernel<decltype(a)::value, decltype(b)::value, decltype(c)::value,
-                                            decltype(d)::value>;
+                        return &pairs_kernel<decltype(a)::value, decltype(b)::value, decltype(c)::value,
+                                             decltype(d)::value>;
                     });
                 });
             });
         });
-    return pairs_kernel<Part::General, Part::General, Part::General, Part::General>;
+    return nullptr;
 }
 
 QELIX_AVX512 void entries8(const double* re, const double* im, int count, Entry8* e) {
@@ -242,9 +287,8 @@ QELIX_AVX512 inline void general4(const Entry8* e, const __m512d* old, __m512d* 
     }
 }
 
-/// The quadruples [begin, end) of targets (a, b), both from 2 on; `mono` when the matrix
-/// takes the monomial shortcut.
-QELIX_AVX512 void quadruples(double* d, std::size_t a, std::size_t b, const Matrix4& m, const Monomial4* mono,
+/// The quadruples [begin, end) of targets (a, b), both from 2 on, for a monomial matrix.
+QELIX_AVX512 void quadruples(double* d, std::size_t a, std::size_t b, const Matrix4& m, const Monomial4& mono,
                              bool zeros_stay, std::size_t begin, std::size_t end) {
     Entry8 e[16];
     entries8(m.re, m.im, 16, e);
@@ -263,13 +307,13 @@ QELIX_AVX512 void quadruples(double* d, std::size_t a, std::size_t b, const Matr
                 old[c] = _mm512_maskz_loadu_pd(lanes, base + 2 * k + offset[c]);
                 bad |= special(old[c]);
             }
-            if (mono && (bad & lanes) == 0) {
+            if ((bad & lanes) == 0) {
                 for (int r = 0; r < 4; ++r) {
-                    if (!(mono->store >> r & 1)) continue;
-                    const __m512d source = pick(old, mono->column[r]);
-                    const Entry8& entry = e[4 * r + mono->column[r]];
+                    if (!(mono.store >> r & 1)) continue;
+                    const __m512d source = pick(old, mono.column[r]);
+                    const Entry8& entry = e[4 * r + mono.column[r]];
                     _mm512_mask_storeu_pd(base + 2 * k + offset[r], lanes,
-                                          mono->unit >> r & 1 ? source : term<Part::General>(entry, source));
+                                          mono.unit >> r & 1 ? source : term<Part::General>(entry, source));
                 }
                 continue;
             }
@@ -283,10 +327,11 @@ QELIX_AVX512 void quadruples(double* d, std::size_t a, std::size_t b, const Matr
 }
 
 /// pairs_kernel_for's kernel with the matrix's entries.
-QELIX_AVX512 void apply_pairs(const Matrix2& m, bool zeros_stay, double* x, double* y, std::size_t count) {
+QELIX_AVX512 void apply_pairs(PairsKernel kernel, const Matrix2& m, bool zeros_stay, double* x, double* y,
+                              std::size_t count) {
     Entry8 e[4];
     entries8(m.re, m.im, 4, e);
-    pairs_kernel_for(m)(e, zeros_stay, x, y, count);
+    kernel->apply(e, zeros_stay, x, y, count);
 }
 
 }  // namespace
@@ -296,27 +341,43 @@ bool available() {
     return yes;
 }
 
-void pairs(double* x, double* y, std::size_t count, const Matrix2& m, bool zeros_stay) {
-    apply_pairs(m, zeros_stay, x, y, count);
+bool pairs(double* x, double* y, std::size_t count, const Matrix2& m, bool zeros_stay) {
+    const PairsKernel kernel = pairs_kernel_for(m);
+    if (kernel == nullptr) return false;
+    apply_pairs(kernel, m, zeros_stay, x, y, count);
+    return true;
 }
 
-QELIX_AVX512 void one_qubit(double* d, std::size_t target, const Matrix2& m, bool zeros_stay, std::size_t begin,
+QELIX_AVX512 bool one_qubit(double* d, std::size_t target, const Matrix2& m, bool zeros_stay, std::size_t begin,
                             std::size_t end) {
+    const PairsKernel kernel = pairs_kernel_for(m);
+    if (kernel == nullptr) return false;
     Entry8 e[4];
     entries8(m.re, m.im, 4, e);
-    const PairsKernel kernel = pairs_kernel_for(m);
+    if (target < 2) {
+        // Whole registers of four pairs; the ragged ends take the scalar path's same bits.
+        const std::size_t first = std::min(end, (begin + 3) & ~std::size_t{3});
+        const std::size_t last = std::max(first, end & ~std::size_t{3});
+        scalar_one_qubit(d, target, m, begin, first);
+        kernel->low(e, zeros_stay, d, target, first, last);
+        scalar_one_qubit(d, target, m, last, end);
+        return true;
+    }
     const std::size_t stride = std::size_t{1} << target;
     for (std::size_t g = begin; g < end;) {
         const std::size_t run = std::min(end - g, stride - (g & (stride - 1))), i = insert_zero(g, target);
-        kernel(e, zeros_stay, d + 2 * i, d + 2 * (i + stride), run);
+        kernel->apply(e, zeros_stay, d + 2 * i, d + 2 * (i + stride), run);
         g += run;
     }
+    return true;
 }
 
-void two_qubit(double* d, std::size_t a, std::size_t b, const Matrix4& m, bool zeros_stay, std::size_t begin,
+bool two_qubit(double* d, std::size_t a, std::size_t b, const Matrix4& m, bool zeros_stay, std::size_t begin,
                std::size_t end) {
     Monomial4 mono;
-    quadruples(d, a, b, m, monomial4_of(m, mono) ? &mono : nullptr, zeros_stay, begin, end);
+    if (std::min(a, b) < 2 || !monomial4_of(m, mono)) return false;
+    quadruples(d, a, b, m, mono, zeros_stay, begin, end);
+    return true;
 }
 
 }  // namespace qelix::avx512

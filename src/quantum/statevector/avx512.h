@@ -3,8 +3,10 @@
 
 #include "quantum/statevector/kernels.h"
 
-/// The AVX-512 kernels, four complex numbers per register. They give the bits of the general
-/// arithmetic (see kernels.h) and take the amplitudes as interleaved doubles; `zeros_stay`
+/// The AVX-512 kernels, four complex numbers per register, for matrices with a checked
+/// shortcut (see avx512.cc): they give the bits of the general arithmetic (see kernels.h)
+/// and return false, having done nothing, for other matrices, whose general arithmetic runs
+/// no faster here than on the AVX path. Amplitudes are interleaved doubles; `zeros_stay`
 /// says whether the matrix maps a group of +0 amplitudes to +0 (such groups are not stored).
 namespace qelix::avx512 {
 
@@ -12,11 +14,11 @@ namespace qelix::avx512 {
 bool available();
 
 /// apply_one_qubit_pairs.
-void pairs(double* x, double* y, std::size_t count, const Matrix2& m, bool zeros_stay);
-/// apply_one_qubit_kernel for targets from 2 on.
-void one_qubit(double* d, std::size_t target, const Matrix2& m, bool zeros_stay, std::size_t begin, std::size_t end);
-/// apply_two_qubit_kernel for targets from 2 on.
-void two_qubit(double* d, std::size_t a, std::size_t b, const Matrix4& m, bool zeros_stay, std::size_t begin,
+bool pairs(double* x, double* y, std::size_t count, const Matrix2& m, bool zeros_stay);
+/// apply_one_qubit_kernel.
+bool one_qubit(double* d, std::size_t target, const Matrix2& m, bool zeros_stay, std::size_t begin, std::size_t end);
+/// apply_two_qubit_kernel for monomial matrices on targets from 2 on.
+bool two_qubit(double* d, std::size_t a, std::size_t b, const Matrix4& m, bool zeros_stay, std::size_t begin,
                std::size_t end);
 
 }  // namespace qelix::avx512

@@ -536,9 +536,11 @@ void apply_one_qubit_kernel(Complex* amps, std::size_t target, const Matrix2& m,
                             KernelPath path) {
     if (!simd::X86 || path == KernelPath::Scalar) return scalar_one_qubit(as_doubles(amps), target, m, begin, end);
 #if QELIX_X86
-    if (path == KernelPath::Avx512 && target >= 2)
-        avx512::one_qubit(as_doubles(amps), target, m, zeros_stay_zero<2>(m.re, m.im), begin, end);
-    else if (path == KernelPath::Sse2)
+    if (path == KernelPath::Avx512) {
+        if (avx512::one_qubit(as_doubles(amps), target, m, zeros_stay_zero<2>(m.re, m.im), begin, end)) return;
+        path = KernelPath::Avx;
+    }
+    if (path == KernelPath::Sse2)
         one_qubit_sse2(as_doubles(amps), target, m, begin, end);
     else if (target == 0)  // neighbouring pairs share a register; the dense path handles them well
         one_qubit_target0_avx(as_doubles(amps), m, begin, end);
@@ -550,9 +552,10 @@ void apply_one_qubit_kernel(Complex* amps, std::size_t target, const Matrix2& m,
 void apply_one_qubit_pairs(Complex* x, Complex* y, std::size_t count, const Matrix2& m, KernelPath path) {
     if (!simd::X86 || path == KernelPath::Scalar) return scalar_pairs(m, as_doubles(x), as_doubles(y), count);
 #if QELIX_X86
-    if (path == KernelPath::Avx512)
-        avx512::pairs(as_doubles(x), as_doubles(y), count, m, zeros_stay_zero<2>(m.re, m.im));
-    else if (path == KernelPath::Sse2)
+    if (path == KernelPath::Avx512 &&
+        avx512::pairs(as_doubles(x), as_doubles(y), count, m, zeros_stay_zero<2>(m.re, m.im)))
+        return;
+    if (path == KernelPath::Sse2)
         sse2_pairs(m, as_doubles(x), as_doubles(y), count);
     else
         one_qubit_pairs_avx(as_doubles(x), as_doubles(y), count, m, path == KernelPath::Avx);
@@ -563,9 +566,10 @@ void apply_two_qubit_kernel(Complex* amps, std::size_t a, std::size_t b, const M
                             std::size_t end, KernelPath path) {
     if (!simd::X86 || path == KernelPath::Scalar) return scalar_two_qubit(as_doubles(amps), a, b, m, begin, end);
 #if QELIX_X86
-    if (path == KernelPath::Avx512 && std::min(a, b) >= 2)
-        return avx512::two_qubit(as_doubles(amps), a, b, m, zeros_stay_zero<4>(m.re, m.im), begin, end);
-    if (path == KernelPath::Avx512) path = KernelPath::Avx;
+    if (path == KernelPath::Avx512) {
+        if (avx512::two_qubit(as_doubles(amps), a, b, m, zeros_stay_zero<4>(m.re, m.im), begin, end)) return;
+        path = KernelPath::Avx;
+    }
     Monomial<4> mono;
     if (path == KernelPath::Avx && monomial_of<4>(m.re, m.im, mono) && saves_stores(mono)) {
         if (a > 0 && b > 0)
