@@ -17,7 +17,7 @@ bool available();
 bool pairs(double* x, double* y, std::size_t count, const Matrix2& m, bool zeros_stay);
 /// apply_one_qubit_kernel.
 bool one_qubit(double* d, std::size_t target, const Matrix2& m, bool zeros_stay, std::size_t begin, std::size_t end);
-/// apply_two_qubit_kernel for monomial matrices on targets from 2 on.
+/// apply_two_qubit_kernel for monomial matrices (CNOT, CZ, SWAP, controlled phases, Rzz...).
 bool two_qubit(double* d, std::size_t a, std::size_t b, const Matrix4& m, bool zeros_stay, std::size_t begin,
                std::size_t end);
 

@@ -108,7 +108,7 @@ TEST(GateRun, SkipsChunksOfZerosOnlyUnderGatesThatKeepThem) {
 }
 
 TEST(GateRun, LargeStatesChunkWithTheDefaultSizeAndMatchSerialGateByGate) {
-    // 17 qubits: chunks of CHUNK_QUBITS serially, smaller chunks for the pool.
+    // Chunks of CHUNK_QUBITS serially, smaller chunks for the pool.
     const std::size_t n = CHUNK_QUBITS + 2;
     Circuit c = Circuit::create(n).value();
     SeededRng rng = SeededRng::from_seed_u64(3);

@@ -3,6 +3,8 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <variant>
@@ -19,6 +21,8 @@ namespace {
 
 /// The largest byte figure we report when the true need does not fit in 64 bits.
 constexpr std::uint64_t SATURATED_BYTES = UINT64_MAX;
+/// Bytes per cache line.
+constexpr std::uintptr_t CACHE_LINE = 64;
 /// Size of a transparent huge page.
 constexpr std::uintptr_t HUGE_PAGE = std::uintptr_t{2} << 20;
 
@@ -35,9 +39,10 @@ void prefer_huge_pages(void* data, std::size_t bytes) {
 constexpr std::size_t TOUCH_MIN_AMPLITUDES = std::size_t{1} << 22;
 
 /// Targets from here up have partners at least 256 MiB away. Updating regions that far
-/// apart in lockstep ran five times slower than a streaming pass on the machines we
-/// measured (128 MiB apart cost nothing extra), so gates on them stage windows in a
-/// local buffer first (see apply_half_staged, apply_gathered).
+/// apart in lockstep ran five times slower than a streaming pass on one machine we
+/// measured (128 MiB apart cost nothing extra), where staging windows in a local buffer
+/// first (see apply_half_staged, apply_gathered) kept gates near the speed of a pass; on
+/// another, staging was 1.7 times slower than updating in place. FarRoute picks per machine.
 constexpr std::size_t FAR_QUBIT = 24;
 /// Amplitudes per gathered window (32 KiB); up to four windows stay in cache together.
 constexpr std::size_t WINDOW_BITS = 11;
@@ -125,17 +130,59 @@ bool has_far_target(std::span<const std::size_t> targets) {
     return std::any_of(targets.begin(), targets.end(), [](std::size_t t) { return t >= FAR_QUBIT; });
 }
 
+/// Chooses how gates with a far target run: staged or in place, which give the same bits.
+/// The first TRIALS such gates alternate between the two, timed per amplitude; the rest take
+/// whichever was faster (the best of its trials, so that a first gate paying for page
+/// faults or a moment of load does not decide). One per gate width, threading, and for
+/// two-qubit gates whether the other target is qubit 0 or 1, whose pairs share registers.
+class FarRoute {
+   public:
+    template <class InPlace, class Staged>
+    void run(std::size_t amplitudes, InPlace&& in_place, Staged&& staged) {
+        unsigned trial = trials_.load(std::memory_order_relaxed);
+        while (trial < TRIALS && !trials_.compare_exchange_weak(trial, trial + 1, std::memory_order_relaxed)) {}
+        if (trial >= TRIALS) {
+            best_[1].load(std::memory_order_relaxed) < best_[0].load(std::memory_order_relaxed) ? staged() : in_place();
+            return;
+        }
+        const bool stage = trial % 2 == 1;
+        const auto start = std::chrono::steady_clock::now();
+        stage ? staged() : in_place();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        const double per_amplitude = took.count() / static_cast<double>(amplitudes);
+        std::atomic<double>& best = best_[stage];
+        double seen = best.load(std::memory_order_relaxed);
+        while (per_amplitude < seen && !best.compare_exchange_weak(seen, per_amplitude, std::memory_order_relaxed)) {}
+    }
+
+   private:
+    static constexpr unsigned TRIALS = 4;
+    std::atomic<unsigned> trials_{0};
+    /// Seconds per amplitude: in place, staged.
+    std::atomic<double> best_[2] = {HUGE_VAL, HUGE_VAL};
+};
+
+FarRoute& far_route(std::span<const std::size_t> targets, bool parallel) {
+    static FarRoute routes[3][2];
+    const std::size_t kind = targets.size() == 1 ? 0 : std::min(targets[0], targets[1]) < 2 ? 2 : 1;
+    return routes[kind][parallel ? 1 : 0];
+}
+
 }  // namespace
 
 Result<StateBuffer> StateBuffer::allocate(std::size_t num_qubits) {
     std::optional<std::uint64_t> bytes = state_bytes(num_qubits);
     if (!bytes || *bytes > SIZE_MAX || !can_provide(*bytes))
         return std::unexpected(QuantumError::insufficient_memory(num_qubits, bytes.value_or(SATURATED_BYTES)));
-    // calloc maps large zeroed buffers lazily, so zero-filling costs nothing up front.
-    auto* data = static_cast<Complex*>(std::calloc(std::size_t{1} << num_qubits, sizeof(Complex)));
-    if (data == nullptr) return std::unexpected(QuantumError::insufficient_memory(num_qubits, *bytes));
+    // calloc maps large zeroed buffers lazily, so zero-filling costs nothing up front. Its
+    // blocks start 16 bytes into a page: the amplitudes start at the next cache line instead,
+    // so that no 32- or 64-byte access of a kernel is split between two lines.
+    void* block = std::calloc((std::size_t{1} << num_qubits) + CACHE_LINE / sizeof(Complex), sizeof(Complex));
+    if (block == nullptr) return std::unexpected(QuantumError::insufficient_memory(num_qubits, *bytes));
+    const std::size_t shift = (CACHE_LINE - reinterpret_cast<std::uintptr_t>(block) % CACHE_LINE) % CACHE_LINE;
+    auto* data = reinterpret_cast<Complex*>(static_cast<char*>(block) + shift);
     prefer_huge_pages(data, *bytes);
-    StateBuffer state(num_qubits, data);
+    StateBuffer state(num_qubits, data, shift);
     if (interrupt_installed() && state.size() >= TOUCH_MIN_AMPLITUDES && !touch_pages(data, state.size()))
         return std::unexpected(QuantumError::interrupted());
     data[0] = Complex{1.0, 0.0};
@@ -178,25 +225,29 @@ void StateBuffer::apply(const KernelGate& gate, bool parallel) {
     const KernelPath path = kernel_path_for(size());
     if (gate.width == 1) {
         const std::size_t qubit = gate.targets[0];
-        if (has_far_target(targets)) {
+        auto in_place = [&] {
+            parallel_for(size() / 2, parallel, [&](std::size_t begin, std::size_t end) {
+                apply_one_qubit_kernel(amps, qubit, gate.m2, begin, end, path);
+            });
+        };
+        if (!has_far_target(targets)) return in_place();
+        far_route(targets, parallel).run(size(), in_place, [&] {
             apply_half_staged(amps, num_qubits_, qubit, gate.m2, parallel);
-            return;
-        }
-        parallel_for(size() / 2, parallel, [&](std::size_t begin, std::size_t end) {
-            apply_one_qubit_kernel(amps, qubit, gate.m2, begin, end, path);
         });
         return;
     }
     const std::size_t a = gate.targets[0], b = gate.targets[1];
-    if (has_far_target(targets)) {
+    auto in_place = [&] {
+        parallel_for(size() / 4, parallel, [&](std::size_t begin, std::size_t end) {
+            apply_two_qubit_kernel(amps, a, b, gate.m4, begin, end, path);
+        });
+    };
+    if (!has_far_target(targets)) return in_place();
+    far_route(targets, parallel).run(size(), in_place, [&] {
         apply_gathered(amps, num_qubits_, targets, parallel,
                        [&](Complex* local, const std::size_t* t, std::size_t size) {
                            apply_two_qubit_kernel(local, t[0], t[1], gate.m4, 0, size / 4);
                        });
-        return;
-    }
-    parallel_for(size() / 4, parallel, [&](std::size_t begin, std::size_t end) {
-        apply_two_qubit_kernel(amps, a, b, gate.m4, begin, end, path);
     });
 }
 
@@ -287,9 +338,11 @@ Probabilities StateBuffer::into_probabilities() && {
         }
         if (interrupted(static_cast<std::int64_t>(end - begin))) break;  // the caller reports it
     }
-    Complex* raw = data_.release();
-    void* shrunk = std::realloc(raw, n * sizeof(double));
-    return Probabilities(num_qubits_, static_cast<double*>(shrunk != nullptr ? shrunk : raw));
+    const std::size_t shift = data_.get_deleter().shift;
+    char* block = reinterpret_cast<char*>(data_.release()) - shift;
+    void* shrunk = std::realloc(block, shift + n * sizeof(double));
+    char* kept = shrunk != nullptr ? static_cast<char*>(shrunk) : block;
+    return Probabilities(num_qubits_, reinterpret_cast<double*>(kept + shift), shift);
 }
 
 }  // namespace qelix

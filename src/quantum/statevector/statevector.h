@@ -18,9 +18,10 @@ inline constexpr std::size_t PARALLEL_MIN_QUBITS = 16;
 inline constexpr double COLLAPSE_EPSILON = 1e-15;
 
 namespace detail {
-/// Releases memory obtained with std::malloc/calloc/realloc.
+/// Releases memory obtained with std::malloc/calloc/realloc, `shift` bytes into the block.
 struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
+    std::size_t shift = 0;
+    void operator()(void* p) const { std::free(static_cast<char*>(p) - shift); }
 };
 }  // namespace detail
 
@@ -73,7 +74,8 @@ class StateBuffer {
     Probabilities into_probabilities() &&;
 
    private:
-    StateBuffer(std::size_t num_qubits, Complex* data) : num_qubits_(num_qubits), data_(data) {}
+    StateBuffer(std::size_t num_qubits, Complex* data, std::size_t shift)
+        : num_qubits_(num_qubits), data_(data, detail::FreeDeleter{shift}) {}
     void check_qubit(std::size_t qubit) const;
 
     std::size_t num_qubits_;
@@ -91,7 +93,8 @@ class Probabilities {
 
    private:
     friend class StateBuffer;
-    Probabilities(std::size_t num_qubits, double* data) : num_qubits_(num_qubits), data_(data) {}
+    Probabilities(std::size_t num_qubits, double* data, std::size_t shift)
+        : num_qubits_(num_qubits), data_(data, detail::FreeDeleter{shift}) {}
 
     std::size_t num_qubits_;
     std::unique_ptr<double, detail::FreeDeleter> data_;
