@@ -209,13 +209,16 @@ TEST(StateBuffer, NearZeroBranchIsRefusedWithoutTouchingTheState) {
     EXPECT_FALSE(broken.measure_with_draw(0, 0.5).has_value());
 }
 
-TEST(StateBuffer, ProbabilitiesInPlaceEqualTheCopy) {
-    Circuit c = random_circuit(6, 2);
-    StateBuffer state = run_circuit(c);
-    std::vector<double> copy = state.probabilities();
-    Probabilities in_place = std::move(state).into_probabilities();
-    ASSERT_EQ(in_place.size(), copy.size());
-    EXPECT_EQ(std::memcmp(in_place.values().data(), copy.data(), copy.size() * sizeof(double)), 0);
+TEST(StateBuffer, StartsOnACacheLineAndGivesProbabilitiesInPlaceEqualToTheCopy) {
+    // Small buffers come from the heap, large ones (18 qubits) from fresh mappings.
+    for (std::size_t n : {1u, 6u, 18u}) {
+        StateBuffer state = run_circuit(random_circuit(n, 2));
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(state.amplitudes().data()) % 64, 0u) << n;
+        std::vector<double> copy = state.probabilities();
+        Probabilities in_place = std::move(state).into_probabilities();
+        ASSERT_EQ(in_place.size(), copy.size());
+        EXPECT_EQ(std::memcmp(in_place.values().data(), copy.data(), copy.size() * sizeof(double)), 0) << n;
+    }
 }
 
 TEST(StateBuffer, ResetReturnsToTheGroundState) {
