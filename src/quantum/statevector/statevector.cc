@@ -175,8 +175,8 @@ Result<StateBuffer> StateBuffer::allocate(std::size_t num_qubits) {
     if (!bytes || *bytes > SIZE_MAX || !can_provide(*bytes))
         return std::unexpected(QuantumError::insufficient_memory(num_qubits, bytes.value_or(SATURATED_BYTES)));
     // calloc maps large zeroed buffers lazily, so zero-filling costs nothing up front. Its
-    // blocks start 16 bytes into a page: the amplitudes start at the next cache line instead,
-    // so that no 32- or 64-byte access of a kernel is split between two lines.
+    // blocks are only 16-byte aligned (large ones start 16 bytes into a page): the amplitudes
+    // start at the next cache line, so that no 32- or 64-byte access of a kernel straddles two.
     void* block = std::calloc((std::size_t{1} << num_qubits) + CACHE_LINE / sizeof(Complex), sizeof(Complex));
     if (block == nullptr) return std::unexpected(QuantumError::insufficient_memory(num_qubits, *bytes));
     const std::size_t shift = (CACHE_LINE - reinterpret_cast<std::uintptr_t>(block) % CACHE_LINE) % CACHE_LINE;
