@@ -64,7 +64,7 @@ enum class KernelPath {
     /// AVX with the general arithmetic for every gate (the reference for the shortcuts).
     AvxDense,
     /// AVX-512, with shortcuts for matrices whose entries are zero, real or imaginary, checked
-    /// per register (targets 0 and 1 take the Avx path).
+    /// per register (matrices without a shortcut take the Avx path).
     Avx512,
 };
 /// Whether this processor runs `path`.
