@@ -6,7 +6,10 @@
 #if QELIX_X86
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <span>
+#include <utility>
 #include <type_traits>
 
 namespace qelix::avx512 {
@@ -128,7 +131,7 @@ struct Pairs {
     static constexpr bool store_y = P11 != Part::Unit || P10 != Part::Zero;
 
     /// The shortcut on four pairs whose parts passed the check.
-    QELIX_AVX512 static void shortcut(const Entry8* e, double* px, double* py, __m512d a, __m512d b, __mmask8 lanes) {
+    [[gnu::always_inline]] QELIX_AVX512 static void shortcut(const Entry8* e, double* px, double* py, __m512d a, __m512d b, __mmask8 lanes) {
         if constexpr (store_x) _mm512_mask_storeu_pd(px, lanes, row2<P00, P01>(e, a, b));
         if constexpr (store_y) _mm512_mask_storeu_pd(py, lanes, row2<P10, P11>(e + 2, a, b));
     }
@@ -162,7 +165,7 @@ struct Pairs {
 
     /// The new values of four pairs (a[k], b[k]) held in registers, in the lanes `lanes`;
     /// false when the general arithmetic would leave them as they are.
-    QELIX_AVX512 static bool update(const Entry8* e, bool zeros_stay, __m512d& a, __m512d& b, __mmask8 lanes = 0xFF) {
+    [[gnu::always_inline]] QELIX_AVX512 static bool update(const Entry8* e, bool zeros_stay, __m512d& a, __m512d& b, __mmask8 lanes = 0xFF) {
         if (((special(a) | special(b)) & lanes) == 0) {
             const __m512d x = a, y = b;
             if constexpr (store_x) a = row2<P00, P01>(e, x, y);
@@ -175,6 +178,28 @@ struct Pairs {
         b = _mm512_add_pd(product(e[2], a, sa), product(e[3], b, sb));
         a = x;
         return true;
+    }
+
+    /// Targets 2 and 3, whose runs of pairs are one or two registers long: the pairs
+    /// numbered [begin, end), multiples of four, two registers at a time across runs (a call
+    /// of `apply` per run cost twice the time of a pair).
+    QELIX_AVX512 static void short_runs(const Entry8* e, bool zeros_stay, double* d, std::size_t target,
+                                        std::size_t begin, std::size_t end) {
+        const std::size_t half = std::size_t{2} << target;  // doubles from a pair's first half to its second
+        std::size_t g = begin;
+        for (; g + 8 <= end; g += 8) {
+            double *x0 = d + 2 * insert_zero(g, target), *x1 = d + 2 * insert_zero(g + 4, target);
+            const __m512d a0 = _mm512_loadu_pd(x0), b0 = _mm512_loadu_pd(x0 + half);
+            const __m512d a1 = _mm512_loadu_pd(x1), b1 = _mm512_loadu_pd(x1 + half);
+            if ((special(a0) | special(b0) | special(a1) | special(b1)) == 0) {
+                shortcut(e, x0, x0 + half, a0, b0, 0xFF);
+                shortcut(e, x1, x1 + half, a1, b1, 0xFF);
+                continue;
+            }
+            step(e, zeros_stay, x0, x0 + half, 0xFF);
+            step(e, zeros_stay, x1, x1 + half, 0xFF);
+        }
+        if (g < end) step(e, zeros_stay, d + 2 * insert_zero(g, target), d + 2 * insert_zero(g, target) + half, 0xFF);
     }
 
     /// Target 0 or 1: the pairs numbered [begin, end), multiples of four. Eight neighbouring
@@ -205,11 +230,13 @@ struct Pairs {
 struct PairsKernels {
     void (*apply)(const Entry8*, bool, double*, double*, std::size_t);
     void (*low)(const Entry8*, bool, double*, std::size_t, std::size_t, std::size_t);
+    void (*short_runs)(const Entry8*, bool, double*, std::size_t, std::size_t, std::size_t);
 };
 
 /// The kernels for a matrix whose entries have the parts P00..P11.
 template <Part P00, Part P01, Part P10, Part P11>
-constexpr PairsKernels pairs_kernel = {&Pairs<P00, P01, P10, P11>::apply, &Pairs<P00, P01, P10, P11>::low};
+constexpr PairsKernels pairs_kernel = {&Pairs<P00, P01, P10, P11>::apply, &Pairs<P00, P01, P10, P11>::low,
+                                       &Pairs<P00, P01, P10, P11>::short_runs};
 
 using PairsKernel = const PairsKernels*;
 
@@ -258,6 +285,102 @@ PairsKernel pairs_kernel_for(const Matrix2& m) {
 QELIX_AVX512 void entries8(const double* re, const double* im, int count, Entry8* e) {
     for (int k = 0; k < count; ++k) e[k] = entry8(re[k], im[k]);
 }
+
+// ---- Two or three one-qubit gates in one pass: each register of a group goes through the
+// gates in order while it is loaded, as gate by gate it would between passes.
+
+/// Matrix shapes the fused kernels cover, each with a Pairs pattern that gives the general
+/// arithmetic's bits for every matrix of the shape (an exact 1 taken as real, any entry as
+/// general). Five shapes keep the fused kernels few (5^3 for three gates).
+enum class Shape { Diagonal, Antidiagonal, RealImag, Real, Dense, None };
+
+Shape shape_of(const Matrix2& m) {
+    Part p[4];
+    for (int k = 0; k < 4; ++k) p[k] = part_of(m.re[k], m.im[k]);
+    const auto real = [](Part q) { return q == Part::Real || q == Part::Unit; };
+    if (std::none_of(p, p + 4, [](Part q) { return q == Part::Zero; })) {
+        // Dense general arithmetic drops nothing, so it needs no condition on the matrix.
+        if (!shortcuts_allowed(m.re, m.im, 4)) return Shape::Dense;
+        if (std::all_of(p, p + 4, real)) return Shape::Real;
+        if (real(p[0]) && real(p[3]) && p[1] == Part::Imag && p[2] == Part::Imag) return Shape::RealImag;
+        return Shape::Dense;
+    }
+    if (!shortcuts_allowed(m.re, m.im, 4)) return Shape::None;
+    if (p[1] == Z && p[2] == Z && p[0] != Z && p[3] != Z) return Shape::Diagonal;
+    if (p[0] == Z && p[3] == Z && p[1] != Z && p[2] != Z) return Shape::Antidiagonal;
+    return Shape::None;
+}
+
+constexpr Part R = Part::Real, I = Part::Imag, G = Part::General;
+
+/// Gate J's matrix on the pairs of `reg` whose numbers differ in bit J.
+template <std::size_t J, class Gate, std::size_t REGISTERS>
+[[gnu::always_inline]] QELIX_AVX512 inline void fused_gate(const Entry8* e, bool zeros_stay, __m512d* reg) {
+#pragma GCC unroll 8
+    for (std::size_t r = 0; r < REGISTERS; ++r)
+        if (!(r >> J & 1)) Gate::update(e, zeros_stay, reg[r], reg[r | std::size_t{1} << J]);
+}
+
+template <class... Gates, std::size_t... J>
+[[gnu::always_inline]] QELIX_AVX512 inline void fused_gates(std::index_sequence<J...>, const Entry8 (*e)[4],
+                                                            const bool* zeros_stay, __m512d* reg) {
+    (fused_gate<J, Gates, std::size_t{1} << sizeof...(Gates)>(e[J], zeros_stay[J], reg), ...);
+}
+
+/// The groups [begin, end), multiples of four, of the 2^N amplitudes that differ in the gates'
+/// targets (distinct, from 2 on): gate j's matrix, of shape Gates[j], on targets[j], in order.
+template <class... Gates>
+QELIX_AVX512 void fused(const Entry8 (*e)[4], const bool* zeros_stay, double* d, const std::size_t* targets,
+                        std::size_t begin, std::size_t end) {
+    constexpr std::size_t N = sizeof...(Gates), REGISTERS = std::size_t{1} << N;
+    std::size_t sorted[N], offset[REGISTERS] = {};
+    std::copy(targets, targets + N, sorted);
+    std::sort(sorted, sorted + N);
+    for (std::size_t r = 0; r < REGISTERS; ++r)
+        for (std::size_t j = 0; j < N; ++j)
+            if (r >> j & 1) offset[r] += std::size_t{2} << targets[j];
+    for (std::size_t g = begin; g < end; g += 4) {
+        std::size_t index = g;
+        for (std::size_t t : sorted) index = insert_zero(index, t);
+        double* p = d + 2 * index;
+        __m512d reg[REGISTERS];
+#pragma GCC unroll 8
+        for (std::size_t r = 0; r < REGISTERS; ++r) reg[r] = _mm512_loadu_pd(p + offset[r]);
+        fused_gates<Gates...>(std::index_sequence_for<Gates...>{}, e, zeros_stay, reg);
+#pragma GCC unroll 8
+        for (std::size_t r = 0; r < REGISTERS; ++r) _mm512_storeu_pd(p + offset[r], reg[r]);
+    }
+}
+
+using FusedKernel = void (*)(const Entry8 (*)[4], const bool*, double*, const std::size_t*, std::size_t, std::size_t);
+
+/// The Pairs pattern of each Shape but None.
+template <Shape S>
+using ShapePairs = std::conditional_t<
+    S == Shape::Diagonal, Pairs<G, Z, Z, G>,
+    std::conditional_t<S == Shape::Antidiagonal, Pairs<Z, G, G, Z>,
+                       std::conditional_t<S == Shape::RealImag, Pairs<R, I, I, R>,
+                                          std::conditional_t<S == Shape::Real, Pairs<R, R, R, R>, Pairs<G, G, G, G>>>>>;
+
+constexpr std::size_t SHAPES = 5;
+
+/// fused<...> for the shapes numbered `code` in base SHAPES, the last gate's lowest.
+template <std::size_t N, std::size_t... Code>
+constexpr auto fused_table(std::index_sequence<Code...>) {
+    return std::array<FusedKernel, sizeof...(Code)>{[]<std::size_t C>(std::integral_constant<std::size_t, C>) {
+        return []<std::size_t... J>(std::index_sequence<J...>) -> FusedKernel {
+            constexpr auto shape = [](std::size_t j) {
+                std::size_t c = C;
+                for (std::size_t k = j + 1; k < N; ++k) c /= SHAPES;
+                return static_cast<Shape>(c % SHAPES);
+            };
+            return &fused<ShapePairs<shape(J)>...>;
+        }(std::make_index_sequence<N>{});
+    }(std::integral_constant<std::size_t, Code>{})...};
+}
+
+constexpr auto fused2 = fused_table<2>(std::make_index_sequence<SHAPES * SHAPES>{});
+constexpr auto fused3 = fused_table<3>(std::make_index_sequence<SHAPES * SHAPES * SHAPES>{});
 
 // ---- Two-qubit gates: register r holds row r of four neighbouring quadruples.
 
@@ -471,12 +594,12 @@ QELIX_AVX512 bool one_qubit(double* d, std::size_t target, const Matrix2& m, boo
     if (kernel == nullptr) return false;
     Entry8 e[4];
     entries8(m.re, m.im, 4, e);
-    if (target < 2) {
+    if (target < 4) {
         // Whole registers of four pairs; the ragged ends take the scalar path's same bits.
         const std::size_t first = std::min(end, (begin + 3) & ~std::size_t{3});
         const std::size_t last = std::max(first, end & ~std::size_t{3});
         scalar_one_qubit(d, target, m, begin, first);
-        kernel->low(e, zeros_stay, d, target, first, last);
+        (target < 2 ? kernel->low : kernel->short_runs)(e, zeros_stay, d, target, first, last);
         scalar_one_qubit(d, target, m, last, end);
         return true;
     }
@@ -486,6 +609,26 @@ QELIX_AVX512 bool one_qubit(double* d, std::size_t target, const Matrix2& m, boo
         kernel->apply(e, zeros_stay, d + 2 * i, d + 2 * (i + stride), run);
         g += run;
     }
+    return true;
+}
+
+QELIX_AVX512 bool one_qubit_fused(double* d, std::span<const KernelGate> gates, std::size_t begin, std::size_t end) {
+    const std::size_t n = gates.size();
+    if (n < 2 || n > 3 || begin % 4 != 0 || end % 4 != 0) return false;
+    std::size_t code = 0, targets[3];
+    Entry8 e[3][4];
+    bool zeros_stay[3];
+    for (std::size_t j = 0; j < n; ++j) {
+        const KernelGate& g = gates[j];
+        const Shape shape = shape_of(g.m2);
+        targets[j] = g.targets[0];
+        if (g.width != 1 || shape == Shape::None || targets[j] < 2 || std::count(targets, targets + j, targets[j]))
+            return false;
+        code = code * SHAPES + static_cast<std::size_t>(shape);
+        entries8(g.m2.re, g.m2.im, 4, e[j]);
+        zeros_stay[j] = keeps_zero_groups(g);
+    }
+    (n == 2 ? fused2[code] : fused3[code])(e, zeros_stay, d, targets, begin, end);
     return true;
 }
 

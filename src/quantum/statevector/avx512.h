@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <span>
 
 #include "quantum/statevector/kernels.h"
 
@@ -17,6 +18,8 @@ bool available();
 bool pairs(double* x, double* y, std::size_t count, const Matrix2& m, bool zeros_stay);
 /// apply_one_qubit_kernel.
 bool one_qubit(double* d, std::size_t target, const Matrix2& m, bool zeros_stay, std::size_t begin, std::size_t end);
+/// apply_one_qubit_fused, for most matrices (false for the rest, having done nothing).
+bool one_qubit_fused(double* d, std::span<const KernelGate> gates, std::size_t begin, std::size_t end);
 /// apply_two_qubit_kernel for monomial matrices (CNOT, CZ, SWAP, controlled phases, Rzz...).
 bool two_qubit(double* d, std::size_t a, std::size_t b, const Matrix4& m, bool zeros_stay, std::size_t begin,
                std::size_t end);

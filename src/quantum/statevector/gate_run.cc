@@ -25,7 +25,18 @@ std::uint64_t mask_of(const KernelGate& gate) {
 /// Applies `gates` in order to the `size` amplitudes of a chunk, whose targets are local.
 void apply_all(Complex* chunk, std::size_t size, std::span<const KernelGate> gates) {
     const KernelPath path = cached_kernel_path();
-    for (const KernelGate& g : gates) {
+    for (std::size_t i = 0; i < gates.size(); ++i) {
+        // Three or two gates in one pass where a kernel takes them, else one.
+        const std::size_t left = gates.size() - i;
+        if (left >= 3 && apply_one_qubit_fused(chunk, gates.subspan(i, 3), 0, size / 8, path)) {
+            i += 2;
+            continue;
+        }
+        if (left >= 2 && apply_one_qubit_fused(chunk, gates.subspan(i, 2), 0, size / 4, path)) {
+            ++i;
+            continue;
+        }
+        const KernelGate& g = gates[i];
         if (g.width == 1)
             apply_one_qubit_kernel(chunk, g.targets[0], g.m2, 0, size / 2, path);
         else

@@ -562,6 +562,14 @@ void apply_one_qubit_pairs(Complex* x, Complex* y, std::size_t count, const Matr
 #endif
 }
 
+bool apply_one_qubit_fused(Complex* amps, std::span<const KernelGate> gates, std::size_t begin, std::size_t end,
+                           KernelPath path) {
+#if QELIX_X86
+    if (path == KernelPath::Avx512) return avx512::one_qubit_fused(as_doubles(amps), gates, begin, end);
+#endif
+    return false;
+}
+
 void apply_two_qubit_kernel(Complex* amps, std::size_t a, std::size_t b, const Matrix4& m, std::size_t begin,
                             std::size_t end, KernelPath path) {
     if (!simd::X86 || path == KernelPath::Scalar) return scalar_two_qubit(as_doubles(amps), a, b, m, begin, end);

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <span>
 
 #include "quantum/circuit/gate.h"
 
@@ -89,6 +90,13 @@ void apply_one_qubit_kernel(Complex* amps, std::size_t target, const Matrix2& m,
 /// Applies `m` to the pairs (x[k], y[k]), k < count: a gate's pairs with their two halves
 /// held apart (as when one half is staged in a local buffer). Same values as in place.
 void apply_one_qubit_pairs(Complex* x, Complex* y, std::size_t count, const Matrix2& m,
+                           KernelPath path = best_kernel_path());
+
+/// Applies two or three one-qubit gates on distinct qubits from 2 on, in order, to the groups
+/// of amplitudes that differ in their qubits, numbered [begin, end) in index order, in one
+/// pass, where the path has a kernel for every matrix (the same values as one gate after the
+/// other). Returns false, having done nothing, where it has not.
+bool apply_one_qubit_fused(Complex* amps, std::span<const KernelGate> gates, std::size_t begin, std::size_t end,
                            KernelPath path = best_kernel_path());
 
 /// Applies `m` to the quadruples of targets (a, b) numbered [begin, end) in index

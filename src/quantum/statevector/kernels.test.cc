@@ -285,3 +285,31 @@ TEST(Kernels, ZeroRegionsKeepTheGeneralBits) {
                     "targets " + std::to_string(a) + "," + std::to_string(b));
             }
 }
+
+TEST(Kernels, FusedGatesGiveTheBitsOfOneAfterTheOther) {
+    if (!kernel_path_supported(KernelPath::Avx512)) GTEST_SKIP() << "no AVX-512 on this processor";
+    const std::size_t n = 7;
+    std::vector<Matrix2> matrices = monomial2(), pure = pure2();
+    matrices.insert(matrices.end(), pure.begin(), pure.end());
+    for (const Gate& g : {gates::u3(0.3, 0.2, 0.1), gates::u3(0.3, 0.2, -0.2), gates::sx()})
+        matrices.push_back(matrix2(g));
+    matrices.push_back(sample_matrix2());
+    std::vector<Complex> zeros(std::size_t{1} << n);  // mostly +0, some -0: the zero-group shortcut
+    for (std::size_t k = 0; k < zeros.size(); k += 9) zeros[k] = {std::sin(k + 0.5), k % 2 ? -0.0 : -0.25};
+    const std::vector<std::vector<std::size_t>> target_sets = {{2, 3}, {6, 2}, {4, 5}, {2, 3, 4}, {6, 2, 4}, {3, 6, 5}};
+    for (const std::vector<Complex>& start : {special_state(n, 0), special_state(n, 5), special_state(n, 13), zeros})
+        for (std::size_t i = 0; i < matrices.size(); ++i)
+            for (std::size_t j = 0; j < matrices.size(); ++j)
+                for (const std::vector<std::size_t>& targets : target_sets) {
+                    const Matrix2 m[3] = {matrices[i], matrices[j], matrices[(7 * i + j) % matrices.size()]};
+                    std::vector<KernelGate> gates;
+                    std::vector<Complex> apart = start, together = start;
+                    for (std::size_t k = 0; k < targets.size(); ++k) {
+                        gates.push_back({.width = 1, .targets = {targets[k], 0}, .m2 = m[k], .m4 = {}});
+                        apply_one_qubit_kernel(apart.data(), targets[k], m[k], 0, 64, KernelPath::Scalar);
+                    }
+                    const std::size_t groups = together.size() >> targets.size();
+                    if (!apply_one_qubit_fused(together.data(), gates, 0, groups, KernelPath::Avx512)) continue;
+                    ASSERT_TRUE(same_values(apart, together)) << i << " " << j << " on " << targets.size();
+                }
+}
