@@ -470,6 +470,53 @@ QELIX_AVX512 void quadruples(double* d, std::size_t a, std::size_t b, const Matr
     }
 }
 
+/// quadruples for a permutation with unit entries (CNOT, SWAP...), its columns packed two bits
+/// a row in COLUMNS: regular registers are only moved, at half the cost of the general form.
+template <unsigned COLUMNS>
+QELIX_AVX512 void permuted_quadruples(double* d, std::size_t a, std::size_t b, const Matrix4& m, bool zeros_stay,
+                                      std::size_t begin, std::size_t end) {
+    Entry8 e[16];
+    entries8(m.re, m.im, 16, e);
+    const std::size_t low = std::min(a, b), high = std::max(a, b);
+    const std::size_t offset[4] = {0, std::size_t{2} << b, std::size_t{2} << a,
+                                   (std::size_t{2} << a) + (std::size_t{2} << b)};
+    const std::size_t span = std::size_t{1} << low;
+    for (std::size_t g = begin; g < end;) {
+        const std::size_t run = std::min(end - g, span - (g & (span - 1)));
+        double* base = d + 2 * insert_zero(insert_zero(g, low), high);
+        for (std::size_t k = 0; k < run; k += 4) {
+            const __mmask8 lanes = lanes_of(run - k);
+            double* at = base + 2 * k;
+            __m512d old[4];
+            for (int c = 0; c < 4; ++c) old[c] = _mm512_maskz_loadu_pd(lanes, at + offset[c]);
+            if (((special(old[0]) | special(old[1]) | special(old[2]) | special(old[3])) & lanes) == 0) {
+                for (int r = 0; r < 4; ++r)
+                    if (const int c = COLUMNS >> (2 * r) & 3; c != r) _mm512_mask_storeu_pd(at + offset[r], lanes, old[c]);
+                continue;
+            }
+            if (zeros_stay && all_plus_zero(_mm512_or_pd(_mm512_or_pd(old[0], old[1]), _mm512_or_pd(old[2], old[3]))))
+                continue;
+            __m512d fresh[4];
+            general4(e, old, fresh);
+            for (int r = 0; r < 4; ++r) _mm512_mask_storeu_pd(at + offset[r], lanes, fresh[r]);
+        }
+        g += run;
+    }
+}
+
+using PermutedKernel = void (*)(double*, std::size_t, std::size_t, const Matrix4&, bool, std::size_t, std::size_t);
+
+/// permuted_quadruples for every packing of columns, null where the columns repeat.
+constexpr auto permuted_kernels = []<unsigned... CODE>(std::integer_sequence<unsigned, CODE...>) {
+    constexpr auto is_permutation = [](unsigned code) {
+        unsigned seen = 0;
+        for (int r = 0; r < 4; ++r) seen |= 1u << (code >> (2 * r) & 3);
+        return seen == 0xF;
+    };
+    return std::array<PermutedKernel, sizeof...(CODE)>{
+        (is_permutation(CODE) ? &permuted_quadruples<CODE> : PermutedKernel{nullptr})...};
+}(std::make_integer_sequence<unsigned, 256>{});
+
 /// Four quadruples' amplitudes as they lie in memory, and their rows. Quadruples with
 /// qubit 0 or 1 among the targets share registers; lane shuffles (exact moves) bring each
 /// row of four neighbouring quadruples into one register and back. `position[p]` holds the
@@ -636,8 +683,12 @@ bool two_qubit(double* d, std::size_t a, std::size_t b, const Matrix4& m, bool z
                std::size_t end) {
     Monomial4 mono;
     if (!monomial4_of(m, mono)) return false;
+    unsigned columns = 0;
+    for (int r = 0; r < 4; ++r) columns |= static_cast<unsigned>(mono.column[r]) << (2 * r);
     if (std::min(a, b) < 2)
         low_quadruples(d, a, b, m, mono, zeros_stay, begin, end);
+    else if (mono.unit == 0xF)
+        permuted_kernels[columns](d, a, b, m, zeros_stay, begin, end);
     else
         quadruples(d, a, b, m, mono, zeros_stay, begin, end);
     return true;
