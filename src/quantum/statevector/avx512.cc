@@ -504,15 +504,17 @@ QELIX_AVX512 void permuted_quadruples(double* d, std::size_t a, std::size_t b, c
     }
 }
 
+/// Whether four two-bit numbers packed in `code` are 0 to 3 in some order.
+constexpr bool is_permutation(unsigned code) {
+    unsigned seen = 0;
+    for (int r = 0; r < 4; ++r) seen |= 1u << (code >> (2 * r) & 3);
+    return seen == 0xF;
+}
+
 using PermutedKernel = void (*)(double*, std::size_t, std::size_t, const Matrix4&, bool, std::size_t, std::size_t);
 
 /// permuted_quadruples for every packing of columns, null where the columns repeat.
 constexpr auto permuted_kernels = []<unsigned... CODE>(std::integer_sequence<unsigned, CODE...>) {
-    constexpr auto is_permutation = [](unsigned code) {
-        unsigned seen = 0;
-        for (int r = 0; r < 4; ++r) seen |= 1u << (code >> (2 * r) & 3);
-        return seen == 0xF;
-    };
     return std::array<PermutedKernel, sizeof...(CODE)>{
         (is_permutation(CODE) ? &permuted_quadruples<CODE> : PermutedKernel{nullptr})...};
 }(std::make_integer_sequence<unsigned, 256>{});
@@ -613,6 +615,60 @@ QELIX_AVX512 void low_quadruples(double* d, std::size_t a, std::size_t b, const 
     scalar_two_qubit(d, a, b, m, last, end);
 }
 
+/// low_quadruples for a permutation with unit entries, SOURCES packing two bits a position:
+/// the position each position's new value comes from. Regular registers are only moved.
+template <unsigned SOURCES>
+QELIX_AVX512 void permuted_low_quadruples(double* d, std::size_t a, std::size_t b, const Matrix4& m,
+                                          const Monomial4& mono, bool zeros_stay, std::size_t begin, std::size_t end) {
+    Entry8 e[16];
+    entries8(m.re, m.im, 16, e);
+    int where[4], row_at[4];  // as in low_quadruples
+    for (int r = 0; r < 4; ++r) {
+        const int bit_a = r >> 1, bit_b = r & 1;
+        where[r] = a < b ? bit_a | bit_b << 1 : bit_b | bit_a << 1;
+        row_at[where[r]] = r;
+    }
+    constexpr unsigned moved = [] {
+        unsigned out = 0;
+        for (unsigned p = 0; p < 4; ++p) out |= ((SOURCES >> (2 * p) & 3) != p) << p;
+        return out;
+    }();
+    const std::size_t first = std::min(end, (begin + 3) & ~std::size_t{3});
+    const std::size_t last = std::max(first, end & ~std::size_t{3});
+    scalar_two_qubit(d, a, b, m, begin, first);
+    LowQuadruples q{.low = std::min(a, b), .high = std::max(a, b), .address = {}, .position = {}};
+    for (std::size_t g = first; g < last; g += 4) {
+        q.load(d, g);
+        const __m512d* p = q.position;
+        if ((special(p[0]) | special(p[1]) | special(p[2]) | special(p[3])) == 0) {
+            const __m512d old[4] = {p[0], p[1], p[2], p[3]};
+            for (unsigned k = 0; k < 4; ++k) q.position[k] = old[SOURCES >> (2 * k) & 3];
+            q.store(moved);
+            continue;
+        }
+        __m512d old[4], fresh[4];
+        for (int r = 0; r < 4; ++r) old[r] = pick(q.position, where[r]);
+        const unsigned changed = update_rows(e, mono, zeros_stay, 0xFF, old, fresh);
+        if (changed == 0) continue;
+        unsigned positions = 0;
+        for (int k = 0; k < 4; ++k) {
+            q.position[k] = pick(fresh, row_at[k]);
+            positions |= (changed >> row_at[k] & 1) << k;
+        }
+        q.store(positions);
+    }
+    scalar_two_qubit(d, a, b, m, last, end);
+}
+
+using PermutedLowKernel = void (*)(double*, std::size_t, std::size_t, const Matrix4&, const Monomial4&, bool,
+                                   std::size_t, std::size_t);
+
+/// permuted_low_quadruples for every packing of sources, null where the sources repeat.
+constexpr auto permuted_low_kernels = []<unsigned... CODE>(std::integer_sequence<unsigned, CODE...>) {
+    return std::array<PermutedLowKernel, sizeof...(CODE)>{
+        (is_permutation(CODE) ? &permuted_low_quadruples<CODE> : PermutedLowKernel{nullptr})...};
+}(std::make_integer_sequence<unsigned, 256>{});
+
 /// pairs_kernel_for's kernel with the matrix's entries.
 QELIX_AVX512 void apply_pairs(PairsKernel kernel, const Matrix2& m, bool zeros_stay, double* x, double* y,
                               std::size_t count) {
@@ -685,7 +741,13 @@ bool two_qubit(double* d, std::size_t a, std::size_t b, const Matrix4& m, bool z
     if (!monomial4_of(m, mono)) return false;
     unsigned columns = 0;
     for (int r = 0; r < 4; ++r) columns |= static_cast<unsigned>(mono.column[r]) << (2 * r);
-    if (std::min(a, b) < 2)
+    if (std::min(a, b) < 2 && mono.unit == 0xF) {
+        int where[4];  // row r's position, as in low_quadruples
+        for (int r = 0; r < 4; ++r) where[r] = a < b ? (r >> 1) | (r & 1) << 1 : (r & 1) | (r >> 1) << 1;
+        unsigned sources = 0;
+        for (int r = 0; r < 4; ++r) sources |= static_cast<unsigned>(where[mono.column[r]]) << (2 * where[r]);
+        permuted_low_kernels[sources](d, a, b, m, mono, zeros_stay, begin, end);
+    } else if (std::min(a, b) < 2)
         low_quadruples(d, a, b, m, mono, zeros_stay, begin, end);
     else if (mono.unit == 0xF)
         permuted_kernels[columns](d, a, b, m, zeros_stay, begin, end);
