@@ -416,7 +416,7 @@ QELIX_AVX512 inline __m512d pick(const __m512d* old, int c) {
 }
 
 /// The general arithmetic for the four rows of the quadruples in `old`.
-QELIX_AVX512 inline void general4(const Entry8* e, const __m512d* old, __m512d* fresh) {
+[[gnu::always_inline]] QELIX_AVX512 inline void general4(const Entry8* e, const __m512d* old, __m512d* fresh) {
     __m512d swapped[4];
     for (int c = 0; c < 4; ++c) swapped[c] = swap8(old[c]);
     for (int r = 0; r < 4; ++r) {
@@ -428,7 +428,7 @@ QELIX_AVX512 inline void general4(const Entry8* e, const __m512d* old, __m512d* 
 
 /// The four rows of quadruples in `old` (lanes outside `lanes` ignored) into `out`, which
 /// keeps the old value of every row it does not change. Returns the rows that changed.
-QELIX_AVX512 inline unsigned update_rows(const Entry8* e, const Monomial4& mono, bool zeros_stay, __mmask8 lanes,
+[[gnu::always_inline]] QELIX_AVX512 inline unsigned update_rows(const Entry8* e, const Monomial4& mono, bool zeros_stay, __mmask8 lanes,
                                          const __m512d* old, __m512d* out) {
     __mmask8 bad = 0;
     for (int c = 0; c < 4; ++c) bad |= special(old[c]);
@@ -618,8 +618,8 @@ QELIX_AVX512 void low_quadruples(double* d, std::size_t a, std::size_t b, const 
 /// low_quadruples for a permutation with unit entries, SOURCES packing two bits a position:
 /// the position each position's new value comes from. Regular registers are only moved.
 template <unsigned SOURCES>
-QELIX_AVX512 void permuted_low_quadruples(double* d, std::size_t a, std::size_t b, const Matrix4& m,
-                                          const Monomial4& mono, bool zeros_stay, std::size_t begin, std::size_t end) {
+QELIX_AVX512 void permuted_low_quadruples(double* d, std::size_t a, std::size_t b, const Matrix4& m, bool zeros_stay,
+                                          std::size_t begin, std::size_t end) {
     Entry8 e[16];
     entries8(m.re, m.im, 16, e);
     int where[4], row_at[4];  // as in low_quadruples
@@ -646,22 +646,18 @@ QELIX_AVX512 void permuted_low_quadruples(double* d, std::size_t a, std::size_t 
             q.store(moved);
             continue;
         }
+        if (zeros_stay && all_plus_zero(_mm512_or_pd(_mm512_or_pd(p[0], p[1]), _mm512_or_pd(p[2], p[3])))) continue;
         __m512d old[4], fresh[4];
         for (int r = 0; r < 4; ++r) old[r] = pick(q.position, where[r]);
-        const unsigned changed = update_rows(e, mono, zeros_stay, 0xFF, old, fresh);
-        if (changed == 0) continue;
-        unsigned positions = 0;
-        for (int k = 0; k < 4; ++k) {
-            q.position[k] = pick(fresh, row_at[k]);
-            positions |= (changed >> row_at[k] & 1) << k;
-        }
-        q.store(positions);
+        general4(e, old, fresh);
+        for (int k = 0; k < 4; ++k) q.position[k] = pick(fresh, row_at[k]);
+        q.store(0xF);
     }
     scalar_two_qubit(d, a, b, m, last, end);
 }
 
-using PermutedLowKernel = void (*)(double*, std::size_t, std::size_t, const Matrix4&, const Monomial4&, bool,
-                                   std::size_t, std::size_t);
+using PermutedLowKernel = void (*)(double*, std::size_t, std::size_t, const Matrix4&, bool, std::size_t,
+                                   std::size_t);
 
 /// permuted_low_quadruples for every packing of sources, null where the sources repeat.
 constexpr auto permuted_low_kernels = []<unsigned... CODE>(std::integer_sequence<unsigned, CODE...>) {
@@ -746,7 +742,7 @@ bool two_qubit(double* d, std::size_t a, std::size_t b, const Matrix4& m, bool z
         for (int r = 0; r < 4; ++r) where[r] = a < b ? (r >> 1) | (r & 1) << 1 : (r & 1) | (r >> 1) << 1;
         unsigned sources = 0;
         for (int r = 0; r < 4; ++r) sources |= static_cast<unsigned>(where[mono.column[r]]) << (2 * where[r]);
-        permuted_low_kernels[sources](d, a, b, m, mono, zeros_stay, begin, end);
+        permuted_low_kernels[sources](d, a, b, m, zeros_stay, begin, end);
     } else if (std::min(a, b) < 2)
         low_quadruples(d, a, b, m, mono, zeros_stay, begin, end);
     else if (mono.unit == 0xF)
