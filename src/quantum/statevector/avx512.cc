@@ -131,7 +131,8 @@ struct Pairs {
     static constexpr bool store_y = P11 != Part::Unit || P10 != Part::Zero;
 
     /// The shortcut on four pairs whose parts passed the check.
-    [[gnu::always_inline]] QELIX_AVX512 static void shortcut(const Entry8* e, double* px, double* py, __m512d a, __m512d b, __mmask8 lanes) {
+    [[gnu::always_inline]] QELIX_AVX512 static void shortcut(const Entry8* e, double* px, double* py, __m512d a,
+                                                             __m512d b, __mmask8 lanes) {
         if constexpr (store_x) _mm512_mask_storeu_pd(px, lanes, row2<P00, P01>(e, a, b));
         if constexpr (store_y) _mm512_mask_storeu_pd(py, lanes, row2<P10, P11>(e + 2, a, b));
     }
@@ -165,7 +166,8 @@ struct Pairs {
 
     /// The new values of four pairs (a[k], b[k]) held in registers, in the lanes `lanes`;
     /// false when the general arithmetic would leave them as they are.
-    [[gnu::always_inline]] QELIX_AVX512 static bool update(const Entry8* e, bool zeros_stay, __m512d& a, __m512d& b, __mmask8 lanes = 0xFF) {
+    [[gnu::always_inline]] QELIX_AVX512 static bool update(const Entry8* e, bool zeros_stay, __m512d& a, __m512d& b,
+                                                           __mmask8 lanes = 0xFF) {
         if (((special(a) | special(b)) & lanes) == 0) {
             const __m512d x = a, y = b;
             if constexpr (store_x) a = row2<P00, P01>(e, x, y);
@@ -368,14 +370,15 @@ constexpr std::size_t SHAPES = 5;
 template <std::size_t N, std::size_t... Code>
 constexpr auto fused_table(std::index_sequence<Code...>) {
     return std::array<FusedKernel, sizeof...(Code)>{[]<std::size_t C>(std::integral_constant<std::size_t, C>) {
-        return []<std::size_t... J>(std::index_sequence<J...>) -> FusedKernel {
+        return []<std::size_t... J>(std::index_sequence<J...>)->FusedKernel {
             constexpr auto shape = [](std::size_t j) {
                 std::size_t c = C;
                 for (std::size_t k = j + 1; k < N; ++k) c /= SHAPES;
                 return static_cast<Shape>(c % SHAPES);
             };
             return &fused<ShapePairs<shape(J)>...>;
-        }(std::make_index_sequence<N>{});
+        }
+        (std::make_index_sequence<N>{});
     }(std::integral_constant<std::size_t, Code>{})...};
 }
 
@@ -428,8 +431,8 @@ QELIX_AVX512 inline __m512d pick(const __m512d* old, int c) {
 
 /// The four rows of quadruples in `old` (lanes outside `lanes` ignored) into `out`, which
 /// keeps the old value of every row it does not change. Returns the rows that changed.
-[[gnu::always_inline]] QELIX_AVX512 inline unsigned update_rows(const Entry8* e, const Monomial4& mono, bool zeros_stay, __mmask8 lanes,
-                                         const __m512d* old, __m512d* out) {
+[[gnu::always_inline]] QELIX_AVX512 inline unsigned update_rows(const Entry8* e, const Monomial4& mono, bool zeros_stay,
+                                                                __mmask8 lanes, const __m512d* old, __m512d* out) {
     __mmask8 bad = 0;
     for (int c = 0; c < 4; ++c) bad |= special(old[c]);
     if ((bad & lanes) == 0) {
@@ -491,7 +494,8 @@ QELIX_AVX512 void permuted_quadruples(double* d, std::size_t a, std::size_t b, c
             for (int c = 0; c < 4; ++c) old[c] = _mm512_maskz_loadu_pd(lanes, at + offset[c]);
             if (((special(old[0]) | special(old[1]) | special(old[2]) | special(old[3])) & lanes) == 0) {
                 for (int r = 0; r < 4; ++r)
-                    if (const int c = COLUMNS >> (2 * r) & 3; c != r) _mm512_mask_storeu_pd(at + offset[r], lanes, old[c]);
+                    if (const int c = COLUMNS >> (2 * r) & 3; c != r)
+                        _mm512_mask_storeu_pd(at + offset[r], lanes, old[c]);
                 continue;
             }
             if (zeros_stay && all_plus_zero(_mm512_or_pd(_mm512_or_pd(old[0], old[1]), _mm512_or_pd(old[2], old[3]))))
@@ -517,7 +521,8 @@ using PermutedKernel = void (*)(double*, std::size_t, std::size_t, const Matrix4
 constexpr auto permuted_kernels = []<unsigned... CODE>(std::integer_sequence<unsigned, CODE...>) {
     return std::array<PermutedKernel, sizeof...(CODE)>{
         (is_permutation(CODE) ? &permuted_quadruples<CODE> : PermutedKernel{nullptr})...};
-}(std::make_integer_sequence<unsigned, 256>{});
+}
+(std::make_integer_sequence<unsigned, 256>{});
 
 /// Four quadruples' amplitudes as they lie in memory, and their rows. Quadruples with
 /// qubit 0 or 1 among the targets share registers; lane shuffles (exact moves) bring each
@@ -656,14 +661,14 @@ QELIX_AVX512 void permuted_low_quadruples(double* d, std::size_t a, std::size_t 
     scalar_two_qubit(d, a, b, m, last, end);
 }
 
-using PermutedLowKernel = void (*)(double*, std::size_t, std::size_t, const Matrix4&, bool, std::size_t,
-                                   std::size_t);
+using PermutedLowKernel = void (*)(double*, std::size_t, std::size_t, const Matrix4&, bool, std::size_t, std::size_t);
 
 /// permuted_low_quadruples for every packing of sources, null where the sources repeat.
 constexpr auto permuted_low_kernels = []<unsigned... CODE>(std::integer_sequence<unsigned, CODE...>) {
     return std::array<PermutedLowKernel, sizeof...(CODE)>{
         (is_permutation(CODE) ? &permuted_low_quadruples<CODE> : PermutedLowKernel{nullptr})...};
-}(std::make_integer_sequence<unsigned, 256>{});
+}
+(std::make_integer_sequence<unsigned, 256>{});
 
 /// pairs_kernel_for's kernel with the matrix's entries.
 QELIX_AVX512 void apply_pairs(PairsKernel kernel, const Matrix2& m, bool zeros_stay, double* x, double* y,
