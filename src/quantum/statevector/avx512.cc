@@ -587,19 +587,27 @@ struct LowQuadruples {
     }
 };
 
+/// Where LowQuadruples holds each row of targets (a, b), and which row each position holds:
+/// row r has target a's bit r >> 1 and b's bit r & 1.
+struct RowPositions {
+    int where[4], row_at[4];
+    RowPositions(std::size_t a, std::size_t b) {
+        for (int r = 0; r < 4; ++r) {
+            const int bit_a = r >> 1, bit_b = r & 1;
+            where[r] = a < b ? bit_a | bit_b << 1 : bit_b | bit_a << 1;
+            row_at[where[r]] = r;
+        }
+    }
+};
+
 /// The quadruples [begin, end) of targets (a, b), one of them 0 or 1, for a monomial
 /// matrix; the ragged ends take the scalar path's same bits.
 QELIX_AVX512 void low_quadruples(double* d, std::size_t a, std::size_t b, const Matrix4& m, const Monomial4& mono,
                                  bool zeros_stay, std::size_t begin, std::size_t end) {
     Entry8 e[16];
     entries8(m.re, m.im, 16, e);
-    // Row r has target a's bit r >> 1 and b's bit r & 1; where[r] is its position.
-    int where[4], row_at[4];
-    for (int r = 0; r < 4; ++r) {
-        const int bit_a = r >> 1, bit_b = r & 1;
-        where[r] = a < b ? bit_a | bit_b << 1 : bit_b | bit_a << 1;
-        row_at[where[r]] = r;
-    }
+    const RowPositions rows(a, b);
+    const int *where = rows.where, *row_at = rows.row_at;
     const std::size_t first = std::min(end, (begin + 3) & ~std::size_t{3});
     const std::size_t last = std::max(first, end & ~std::size_t{3});
     scalar_two_qubit(d, a, b, m, begin, first);
@@ -627,12 +635,8 @@ QELIX_AVX512 void permuted_low_quadruples(double* d, std::size_t a, std::size_t 
                                           std::size_t begin, std::size_t end) {
     Entry8 e[16];
     entries8(m.re, m.im, 16, e);
-    int where[4], row_at[4];  // as in low_quadruples
-    for (int r = 0; r < 4; ++r) {
-        const int bit_a = r >> 1, bit_b = r & 1;
-        where[r] = a < b ? bit_a | bit_b << 1 : bit_b | bit_a << 1;
-        row_at[where[r]] = r;
-    }
+    const RowPositions rows(a, b);
+    const int *where = rows.where, *row_at = rows.row_at;
     constexpr unsigned moved = [] {
         unsigned out = 0;
         for (unsigned p = 0; p < 4; ++p) out |= ((SOURCES >> (2 * p) & 3) != p) << p;
@@ -743,10 +747,9 @@ bool two_qubit(double* d, std::size_t a, std::size_t b, const Matrix4& m, bool z
     unsigned columns = 0;
     for (int r = 0; r < 4; ++r) columns |= static_cast<unsigned>(mono.column[r]) << (2 * r);
     if (std::min(a, b) < 2 && mono.unit == 0xF) {
-        int where[4];  // row r's position, as in low_quadruples
-        for (int r = 0; r < 4; ++r) where[r] = a < b ? (r >> 1) | (r & 1) << 1 : (r & 1) | (r >> 1) << 1;
-        unsigned sources = 0;
-        for (int r = 0; r < 4; ++r) sources |= static_cast<unsigned>(where[mono.column[r]]) << (2 * where[r]);
+        const RowPositions rows(a, b);
+        unsigned sources = 0;  // position of row r takes the old value at its column's position
+        for (int r = 0; r < 4; ++r) sources |= static_cast<unsigned>(rows.where[mono.column[r]]) << (2 * rows.where[r]);
         permuted_low_kernels[sources](d, a, b, m, zeros_stay, begin, end);
     } else if (std::min(a, b) < 2)
         low_quadruples(d, a, b, m, mono, zeros_stay, begin, end);

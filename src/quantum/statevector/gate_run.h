@@ -28,7 +28,7 @@ inline constexpr std::size_t LOW_QUBITS = 8;
 /// through the same operations in the same order as gate by gate, so the bits agree; between
 /// runs the state is in index order, so measurement and sampling need no relabelling back.
 /// Inside a chunk, consecutive gates that a fused kernel covers go through each register
-/// together (apply_fused_kernel), in the same order. A run of one gate takes the streaming
+/// together (apply_one_qubit_fused), in the same order. A run of one gate takes the streaming
 /// kernels, and so does every gate of a state small enough to be one chunk.
 class GateRun {
    public:
