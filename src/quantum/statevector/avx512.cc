@@ -449,11 +449,11 @@ QELIX_AVX512 inline __m512d pick(const __m512d* old, int c) {
     return 0xF;
 }
 
-/// The quadruples [begin, end) of targets (a, b), both from 2 on, for a monomial matrix.
-QELIX_AVX512 void quadruples(double* d, std::size_t a, std::size_t b, const Matrix4& m, const Monomial4& mono,
-                             bool zeros_stay, std::size_t begin, std::size_t end) {
-    Entry8 e[16];
-    entries8(m.re, m.im, 16, e);
+/// Calls step(at, offset, lanes) for the quadruples [begin, end) of targets (a, b), both from 2
+/// on, four neighbouring ones at a time: their row r is at at + offset[r], in the lanes `lanes`.
+template <class Step>
+QELIX_AVX512 inline void walk_quadruples(double* d, std::size_t a, std::size_t b, std::size_t begin, std::size_t end,
+                                         Step&& step) {
     const std::size_t low = std::min(a, b), high = std::max(a, b);
     const std::size_t offset[4] = {0, std::size_t{2} << b, std::size_t{2} << a,
                                    (std::size_t{2} << a) + (std::size_t{2} << b)};
@@ -461,16 +461,23 @@ QELIX_AVX512 void quadruples(double* d, std::size_t a, std::size_t b, const Matr
     for (std::size_t g = begin; g < end;) {
         const std::size_t run = std::min(end - g, span - (g & (span - 1)));
         double* base = d + 2 * insert_zero(insert_zero(g, low), high);
-        for (std::size_t k = 0; k < run; k += 4) {
-            const __mmask8 lanes = lanes_of(run - k);
-            __m512d old[4], fresh[4];
-            for (int c = 0; c < 4; ++c) old[c] = _mm512_maskz_loadu_pd(lanes, base + 2 * k + offset[c]);
-            const unsigned changed = update_rows(e, mono, zeros_stay, lanes, old, fresh);
-            for (int r = 0; r < 4; ++r)
-                if (changed >> r & 1) _mm512_mask_storeu_pd(base + 2 * k + offset[r], lanes, fresh[r]);
-        }
+        for (std::size_t k = 0; k < run; k += 4) step(base + 2 * k, offset, lanes_of(run - k));
         g += run;
     }
+}
+
+/// The quadruples [begin, end) of targets (a, b), both from 2 on, for a monomial matrix.
+QELIX_AVX512 void quadruples(double* d, std::size_t a, std::size_t b, const Matrix4& m, const Monomial4& mono,
+                             bool zeros_stay, std::size_t begin, std::size_t end) {
+    Entry8 e[16];
+    entries8(m.re, m.im, 16, e);
+    walk_quadruples(d, a, b, begin, end, [&](double* at, const std::size_t* offset, __mmask8 lanes) QELIX_AVX512 {
+        __m512d old[4], fresh[4];
+        for (int c = 0; c < 4; ++c) old[c] = _mm512_maskz_loadu_pd(lanes, at + offset[c]);
+        const unsigned changed = update_rows(e, mono, zeros_stay, lanes, old, fresh);
+        for (int r = 0; r < 4; ++r)
+            if (changed >> r & 1) _mm512_mask_storeu_pd(at + offset[r], lanes, fresh[r]);
+    });
 }
 
 /// quadruples for a permutation with unit entries (CNOT, SWAP...), its columns packed two bits
@@ -480,32 +487,20 @@ QELIX_AVX512 void permuted_quadruples(double* d, std::size_t a, std::size_t b, c
                                       std::size_t begin, std::size_t end) {
     Entry8 e[16];
     entries8(m.re, m.im, 16, e);
-    const std::size_t low = std::min(a, b), high = std::max(a, b);
-    const std::size_t offset[4] = {0, std::size_t{2} << b, std::size_t{2} << a,
-                                   (std::size_t{2} << a) + (std::size_t{2} << b)};
-    const std::size_t span = std::size_t{1} << low;
-    for (std::size_t g = begin; g < end;) {
-        const std::size_t run = std::min(end - g, span - (g & (span - 1)));
-        double* base = d + 2 * insert_zero(insert_zero(g, low), high);
-        for (std::size_t k = 0; k < run; k += 4) {
-            const __mmask8 lanes = lanes_of(run - k);
-            double* at = base + 2 * k;
-            __m512d old[4];
-            for (int c = 0; c < 4; ++c) old[c] = _mm512_maskz_loadu_pd(lanes, at + offset[c]);
-            if (((special(old[0]) | special(old[1]) | special(old[2]) | special(old[3])) & lanes) == 0) {
-                for (int r = 0; r < 4; ++r)
-                    if (const int c = COLUMNS >> (2 * r) & 3; c != r)
-                        _mm512_mask_storeu_pd(at + offset[r], lanes, old[c]);
-                continue;
-            }
-            if (zeros_stay && all_plus_zero(_mm512_or_pd(_mm512_or_pd(old[0], old[1]), _mm512_or_pd(old[2], old[3]))))
-                continue;
-            __m512d fresh[4];
-            general4(e, old, fresh);
-            for (int r = 0; r < 4; ++r) _mm512_mask_storeu_pd(at + offset[r], lanes, fresh[r]);
+    walk_quadruples(d, a, b, begin, end, [&](double* at, const std::size_t* offset, __mmask8 lanes) QELIX_AVX512 {
+        __m512d old[4];
+        for (int c = 0; c < 4; ++c) old[c] = _mm512_maskz_loadu_pd(lanes, at + offset[c]);
+        if (((special(old[0]) | special(old[1]) | special(old[2]) | special(old[3])) & lanes) == 0) {
+            for (int r = 0; r < 4; ++r)
+                if (const int c = COLUMNS >> (2 * r) & 3; c != r) _mm512_mask_storeu_pd(at + offset[r], lanes, old[c]);
+            return;
         }
-        g += run;
-    }
+        if (zeros_stay && all_plus_zero(_mm512_or_pd(_mm512_or_pd(old[0], old[1]), _mm512_or_pd(old[2], old[3]))))
+            return;
+        __m512d fresh[4];
+        general4(e, old, fresh);
+        for (int r = 0; r < 4; ++r) _mm512_mask_storeu_pd(at + offset[r], lanes, fresh[r]);
+    });
 }
 
 /// Whether four two-bit numbers packed in `code` are 0 to 3 in some order.
@@ -600,32 +595,40 @@ struct RowPositions {
     }
 };
 
-/// The quadruples [begin, end) of targets (a, b), one of them 0 or 1, for a monomial
-/// matrix; the ragged ends take the scalar path's same bits.
-QELIX_AVX512 void low_quadruples(double* d, std::size_t a, std::size_t b, const Matrix4& m, const Monomial4& mono,
-                                 bool zeros_stay, std::size_t begin, std::size_t end) {
-    Entry8 e[16];
-    entries8(m.re, m.im, 16, e);
-    const RowPositions rows(a, b);
-    const int *where = rows.where, *row_at = rows.row_at;
+/// Calls step(q) with q loaded with the quadruples [begin, end) of targets (a, b), one of them
+/// 0 or 1, four at a time; the ragged ends take the scalar path's same bits.
+template <class Step>
+QELIX_AVX512 inline void walk_low_quadruples(double* d, std::size_t a, std::size_t b, const Matrix4& m,
+                                             std::size_t begin, std::size_t end, Step&& step) {
     const std::size_t first = std::min(end, (begin + 3) & ~std::size_t{3});
     const std::size_t last = std::max(first, end & ~std::size_t{3});
     scalar_two_qubit(d, a, b, m, begin, first);
     LowQuadruples q{.low = std::min(a, b), .high = std::max(a, b), .address = {}, .position = {}};
     for (std::size_t g = first; g < last; g += 4) {
         q.load(d, g);
-        __m512d old[4], fresh[4];
-        for (int r = 0; r < 4; ++r) old[r] = pick(q.position, where[r]);
-        const unsigned changed = update_rows(e, mono, zeros_stay, 0xFF, old, fresh);
-        if (changed == 0) continue;
-        unsigned positions = 0;
-        for (int p = 0; p < 4; ++p) {
-            q.position[p] = pick(fresh, row_at[p]);
-            positions |= (changed >> row_at[p] & 1) << p;
-        }
-        q.store(positions);
+        step(q);
     }
     scalar_two_qubit(d, a, b, m, last, end);
+}
+
+/// The quadruples [begin, end) of targets (a, b), one of them 0 or 1, for a monomial matrix.
+QELIX_AVX512 void low_quadruples(double* d, std::size_t a, std::size_t b, const Matrix4& m, const Monomial4& mono,
+                                 bool zeros_stay, std::size_t begin, std::size_t end) {
+    Entry8 e[16];
+    entries8(m.re, m.im, 16, e);
+    const RowPositions rows(a, b);
+    walk_low_quadruples(d, a, b, m, begin, end, [&](LowQuadruples& q) QELIX_AVX512 {
+        __m512d old[4], fresh[4];
+        for (int r = 0; r < 4; ++r) old[r] = pick(q.position, rows.where[r]);
+        const unsigned changed = update_rows(e, mono, zeros_stay, 0xFF, old, fresh);
+        if (changed == 0) return;
+        unsigned positions = 0;
+        for (int p = 0; p < 4; ++p) {
+            q.position[p] = pick(fresh, rows.row_at[p]);
+            positions |= (changed >> rows.row_at[p] & 1) << p;
+        }
+        q.store(positions);
+    });
 }
 
 /// low_quadruples for a permutation with unit entries, SOURCES packing two bits a position:
@@ -636,33 +639,26 @@ QELIX_AVX512 void permuted_low_quadruples(double* d, std::size_t a, std::size_t 
     Entry8 e[16];
     entries8(m.re, m.im, 16, e);
     const RowPositions rows(a, b);
-    const int *where = rows.where, *row_at = rows.row_at;
     constexpr unsigned moved = [] {
         unsigned out = 0;
         for (unsigned p = 0; p < 4; ++p) out |= ((SOURCES >> (2 * p) & 3) != p) << p;
         return out;
     }();
-    const std::size_t first = std::min(end, (begin + 3) & ~std::size_t{3});
-    const std::size_t last = std::max(first, end & ~std::size_t{3});
-    scalar_two_qubit(d, a, b, m, begin, first);
-    LowQuadruples q{.low = std::min(a, b), .high = std::max(a, b), .address = {}, .position = {}};
-    for (std::size_t g = first; g < last; g += 4) {
-        q.load(d, g);
-        const __m512d* p = q.position;
-        if ((special(p[0]) | special(p[1]) | special(p[2]) | special(p[3])) == 0) {
-            const __m512d old[4] = {p[0], p[1], p[2], p[3]};
+    walk_low_quadruples(d, a, b, m, begin, end, [&](LowQuadruples& q) QELIX_AVX512 {
+        const __m512d old[4] = {q.position[0], q.position[1], q.position[2], q.position[3]};
+        if ((special(old[0]) | special(old[1]) | special(old[2]) | special(old[3])) == 0) {
             for (unsigned k = 0; k < 4; ++k) q.position[k] = old[SOURCES >> (2 * k) & 3];
             q.store(moved);
-            continue;
+            return;
         }
-        if (zeros_stay && all_plus_zero(_mm512_or_pd(_mm512_or_pd(p[0], p[1]), _mm512_or_pd(p[2], p[3])))) continue;
-        __m512d old[4], fresh[4];
-        for (int r = 0; r < 4; ++r) old[r] = pick(q.position, where[r]);
-        general4(e, old, fresh);
-        for (int k = 0; k < 4; ++k) q.position[k] = pick(fresh, row_at[k]);
+        if (zeros_stay && all_plus_zero(_mm512_or_pd(_mm512_or_pd(old[0], old[1]), _mm512_or_pd(old[2], old[3]))))
+            return;
+        __m512d rows_old[4], fresh[4];
+        for (int r = 0; r < 4; ++r) rows_old[r] = pick(old, rows.where[r]);
+        general4(e, rows_old, fresh);
+        for (int k = 0; k < 4; ++k) q.position[k] = pick(fresh, rows.row_at[k]);
         q.store(0xF);
-    }
-    scalar_two_qubit(d, a, b, m, last, end);
+    });
 }
 
 using PermutedLowKernel = void (*)(double*, std::size_t, std::size_t, const Matrix4&, bool, std::size_t, std::size_t);
