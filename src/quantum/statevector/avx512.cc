@@ -149,19 +149,22 @@ struct Pairs {
     /// regular, so that the loads of both halves are in flight together.
     QELIX_AVX512 static void apply(const Entry8* e, bool zeros_stay, double* x, double* y, std::size_t count) {
         std::size_t k = 0;
-        for (; k + 8 <= count; k += 8) {
-            double *px = x + 2 * k, *py = y + 2 * k;
-            const __m512d a0 = _mm512_loadu_pd(px), b0 = _mm512_loadu_pd(py);
-            const __m512d a1 = _mm512_loadu_pd(px + 8), b1 = _mm512_loadu_pd(py + 8);
-            if ((special(a0) | special(b0) | special(a1) | special(b1)) == 0) {
-                shortcut(e, px, py, a0, b0, 0xFF);
-                shortcut(e, px + 8, py + 8, a1, b1, 0xFF);
-                continue;
-            }
-            step(e, zeros_stay, px, py, 0xFF);
-            step(e, zeros_stay, px + 8, py + 8, 0xFF);
-        }
+        for (; k + 8 <= count; k += 8) eight(e, zeros_stay, x + 2 * k, y + 2 * k, x + 2 * k + 8, y + 2 * k + 8);
         for (; k < count; k += 4) step(e, zeros_stay, x + 2 * k, y + 2 * k, lanes_of(count - k));
+    }
+
+    /// The four pairs at (x0, y0) and the four at (x1, y1), with one check of all their parts.
+    [[gnu::always_inline]] QELIX_AVX512 static void eight(const Entry8* e, bool zeros_stay, double* x0, double* y0,
+                                                          double* x1, double* y1) {
+        const __m512d a0 = _mm512_loadu_pd(x0), b0 = _mm512_loadu_pd(y0);
+        const __m512d a1 = _mm512_loadu_pd(x1), b1 = _mm512_loadu_pd(y1);
+        if ((special(a0) | special(b0) | special(a1) | special(b1)) == 0) {
+            shortcut(e, x0, y0, a0, b0, 0xFF);
+            shortcut(e, x1, y1, a1, b1, 0xFF);
+            return;
+        }
+        step(e, zeros_stay, x0, y0, 0xFF);
+        step(e, zeros_stay, x1, y1, 0xFF);
     }
 
     /// The new values of four pairs (a[k], b[k]) held in registers, in the lanes `lanes`;
@@ -191,17 +194,12 @@ struct Pairs {
         std::size_t g = begin;
         for (; g + 8 <= end; g += 8) {
             double *x0 = d + 2 * insert_zero(g, target), *x1 = d + 2 * insert_zero(g + 4, target);
-            const __m512d a0 = _mm512_loadu_pd(x0), b0 = _mm512_loadu_pd(x0 + half);
-            const __m512d a1 = _mm512_loadu_pd(x1), b1 = _mm512_loadu_pd(x1 + half);
-            if ((special(a0) | special(b0) | special(a1) | special(b1)) == 0) {
-                shortcut(e, x0, x0 + half, a0, b0, 0xFF);
-                shortcut(e, x1, x1 + half, a1, b1, 0xFF);
-                continue;
-            }
-            step(e, zeros_stay, x0, x0 + half, 0xFF);
-            step(e, zeros_stay, x1, x1 + half, 0xFF);
+            eight(e, zeros_stay, x0, x0 + half, x1, x1 + half);
         }
-        if (g < end) step(e, zeros_stay, d + 2 * insert_zero(g, target), d + 2 * insert_zero(g, target) + half, 0xFF);
+        if (g < end) {
+            double* x = d + 2 * insert_zero(g, target);
+            step(e, zeros_stay, x, x + half, 0xFF);
+        }
     }
 
     /// Target 0 or 1: the pairs numbered [begin, end), multiples of four. Eight neighbouring
