@@ -87,6 +87,13 @@ QELIX_AVX512 inline __m512d term(const Entry8& e, __m512d a) {
 /// Lanes that hold zero, subnormal, infinite or NaN parts (fpclass categories).
 QELIX_AVX512 inline __mmask8 special(__m512d v) { return _mm512_fpclass_pd_mask(v, 0xBF); }
 
+/// Lanes that hold -0, subnormal, infinite or NaN parts. A row whose only nonzero entry is
+/// exactly 1 gives its old amplitude bit for bit when no part of its quadruple is one of
+/// those: the unit product (1*ar + (-0)*ai, 1*ai + 0*ar) keeps a nonzero part and turns +0
+/// into +0 whatever the other part's sign, the zero entries' products are signed zeros, and
+/// adding signed zeros leaves a nonzero value as it is and a +0 sum at +0.
+QELIX_AVX512 inline __mmask8 unmovable(__m512d v) { return _mm512_fpclass_pd_mask(v, 0xBD); }
+
 QELIX_AVX512 inline bool all_plus_zero(__m512d v) {
     const __m512i bits = _mm512_castpd_si512(v);
     return _mm512_test_epi64_mask(bits, bits) == 0;
@@ -417,6 +424,7 @@ QELIX_AVX512 inline __m512d pick(const __m512d* old, int c) {
 }
 
 /// The general arithmetic for the four rows of the quadruples in `old`.
+/// The general arithmetic for the four rows of the quadruples in `old`.
 [[gnu::always_inline]] QELIX_AVX512 inline void general4(const Entry8* e, const __m512d* old, __m512d* fresh) {
     __m512d swapped[4];
     for (int c = 0; c < 4; ++c) swapped[c] = swap8(old[c]);
@@ -429,18 +437,26 @@ QELIX_AVX512 inline __m512d pick(const __m512d* old, int c) {
 
 /// The four rows of quadruples in `old` (lanes outside `lanes` ignored) into `out`, which
 /// keeps the old value of every row it does not change. Returns the rows that changed.
+///
+/// A row with one nonzero entry is, in the general arithmetic, that entry's full product
+/// plus the zero entries' products. With no infinite, NaN or subnormal part among the old
+/// amplitudes those are signed zeros, which leave a nonzero part as it is and turn a +0
+/// into +0; so the row is the product itself (the old amplitude for an entry of exactly 1)
+/// unless it has a -0 part. Zero parts, as in states with real amplitudes, need no general
+/// arithmetic.
 [[gnu::always_inline]] QELIX_AVX512 inline unsigned update_rows(const Entry8* e, const Monomial4& mono, bool zeros_stay,
                                                                 __mmask8 lanes, const __m512d* old, __m512d* out) {
     __mmask8 bad = 0;
-    for (int c = 0; c < 4; ++c) bad |= special(old[c]);
+    for (int c = 0; c < 4; ++c) bad |= _mm512_fpclass_pd_mask(old[c], 0xB9);  // NaN, infinite, subnormal
     if ((bad & lanes) == 0) {
         for (int r = 0; r < 4; ++r) {
             const __m512d source = pick(old, mono.column[r]);
             out[r] = !(mono.store >> r & 1) ? old[r]
                      : mono.unit >> r & 1   ? source
                                             : term<Part::General>(e[4 * r + mono.column[r]], source);
+            bad |= _mm512_fpclass_pd_mask(out[r], 0x04);  // -0
         }
-        return mono.store;
+        if ((bad & lanes) == 0) return mono.store;
     }
     if (zeros_stay && all_plus_zero(_mm512_or_pd(_mm512_or_pd(old[0], old[1]), _mm512_or_pd(old[2], old[3])))) return 0;
     general4(e, old, out);
@@ -479,7 +495,8 @@ QELIX_AVX512 void quadruples(double* d, std::size_t a, std::size_t b, const Matr
 }
 
 /// quadruples for a permutation with unit entries (CNOT, SWAP...), its columns packed two bits
-/// a row in COLUMNS: regular registers are only moved, at half the cost of the general form.
+/// a row in COLUMNS: registers with no unmovable part are only moved, at half the cost of the
+/// general form.
 template <unsigned COLUMNS>
 QELIX_AVX512 void permuted_quadruples(double* d, std::size_t a, std::size_t b, const Matrix4& m, bool zeros_stay,
                                       std::size_t begin, std::size_t end) {
@@ -488,7 +505,7 @@ QELIX_AVX512 void permuted_quadruples(double* d, std::size_t a, std::size_t b, c
     walk_quadruples(d, a, b, begin, end, [&](double* at, const std::size_t* offset, __mmask8 lanes) QELIX_AVX512 {
         __m512d old[4];
         for (int c = 0; c < 4; ++c) old[c] = _mm512_maskz_loadu_pd(lanes, at + offset[c]);
-        if (((special(old[0]) | special(old[1]) | special(old[2]) | special(old[3])) & lanes) == 0) {
+        if (((unmovable(old[0]) | unmovable(old[1]) | unmovable(old[2]) | unmovable(old[3])) & lanes) == 0) {
             for (int r = 0; r < 4; ++r)
                 if (const int c = COLUMNS >> (2 * r) & 3; c != r) _mm512_mask_storeu_pd(at + offset[r], lanes, old[c]);
             return;
@@ -630,7 +647,8 @@ QELIX_AVX512 void low_quadruples(double* d, std::size_t a, std::size_t b, const 
 }
 
 /// low_quadruples for a permutation with unit entries, SOURCES packing two bits a position:
-/// the position each position's new value comes from. Regular registers are only moved.
+/// the position each position's new value comes from. Registers with no unmovable part are
+/// only moved.
 template <unsigned SOURCES>
 QELIX_AVX512 void permuted_low_quadruples(double* d, std::size_t a, std::size_t b, const Matrix4& m, bool zeros_stay,
                                           std::size_t begin, std::size_t end) {
@@ -644,7 +662,7 @@ QELIX_AVX512 void permuted_low_quadruples(double* d, std::size_t a, std::size_t 
     }();
     walk_low_quadruples(d, a, b, m, begin, end, [&](LowQuadruples& q) QELIX_AVX512 {
         const __m512d old[4] = {q.position[0], q.position[1], q.position[2], q.position[3]};
-        if ((special(old[0]) | special(old[1]) | special(old[2]) | special(old[3])) == 0) {
+        if ((unmovable(old[0]) | unmovable(old[1]) | unmovable(old[2]) | unmovable(old[3])) == 0) {
             for (unsigned k = 0; k < 4; ++k) q.position[k] = old[SOURCES >> (2 * k) & 3];
             q.store(moved);
             return;
