@@ -543,19 +543,28 @@ struct LowQuadruples {
     double* address[4];
     __m512d position[4];
 
+    /// Points `address` at the registers of quadruples g..g+3, g a multiple of 4. With targets
+    /// 0 and 1 a register holds a quadruple; otherwise two quadruples' halves, those without
+    /// the high target's bit (address 0 and 1), then with it.
+    QELIX_AVX512 void locate(double* d, std::size_t g) {
+        if (high == 1) {
+            for (int j = 0; j < 4; ++j) address[j] = d + 8 * (g + j);
+            return;
+        }
+        for (int j = 0; j < 2; ++j) {
+            address[j] = d + 2 * insert_zero(insert_zero(g + 2 * j, low), high);
+            address[2 + j] = address[j] + (std::size_t{2} << high);
+        }
+    }
+
     /// Loads quadruples g..g+3, g a multiple of 4.
     QELIX_AVX512 void load(double* d, std::size_t g) {
-        if (high == 1) {  // targets 0 and 1: a quadruple per register, transposed
-            for (int j = 0; j < 4; ++j) address[j] = d + 8 * (g + j);
+        locate(d, g);
+        if (high == 1) {  // transposed
             __m512d in[4];
             for (int j = 0; j < 4; ++j) in[j] = _mm512_loadu_pd(address[j]);
             transpose(in, position);
             return;
-        }
-        // Registers hold two quadruples' halves: those without the high target's bit, then with it.
-        for (int j = 0; j < 2; ++j) {
-            address[j] = d + 2 * insert_zero(insert_zero(g + 2 * j, low), high);
-            address[2 + j] = address[j] + (std::size_t{2} << high);
         }
         for (int h = 0; h < 2; ++h) {
             const __m512d x0 = _mm512_loadu_pd(address[2 * h]), x1 = _mm512_loadu_pd(address[2 * h + 1]);
@@ -644,6 +653,56 @@ QELIX_AVX512 void low_quadruples(double* d, std::size_t a, std::size_t b, const 
         }
         q.store(positions);
     });
+}
+
+/// The quadruples [begin, end) of targets (a, b), one of them 0 or 1, for a diagonal matrix
+/// (CZ, controlled phases, Rzz): amplitudes are only scaled, so each register is updated where
+/// it lies with its lanes' entries, without the shuffles into rows and back. The rows are as
+/// in update_rows, which says when a product alone gives the general arithmetic's bits.
+QELIX_AVX512 void diagonal_low_quadruples(double* d, std::size_t a, std::size_t b, const Matrix4& m,
+                                          const Monomial4& mono, bool zeros_stay, std::size_t begin, std::size_t end) {
+    LowQuadruples q{.low = std::min(a, b), .high = std::max(a, b), .address = {}, .position = {}};
+    // lanes[h], stores[h]: the entries of a register whose amplitudes have the high target's
+    // bit h (with targets 0 and 1, of every register), and whether any of them changes.
+    Entry8 lanes[2];
+    bool stores[2] = {};
+    for (std::size_t h = 0; h < 2; ++h) {
+        alignas(64) double re[8], im[8];
+        for (std::size_t l = 0; l < 4; ++l) {
+            const std::size_t index = (q.high == 1 ? 0 : h << q.high) | l;
+            const std::size_t r = (index >> a & 1) << 1 | (index >> b & 1);
+            re[2 * l] = re[2 * l + 1] = m.re[5 * r];
+            im[2 * l] = -m.im[5 * r];
+            im[2 * l + 1] = m.im[5 * r];
+            stores[h] = stores[h] || (mono.store >> r & 1);
+        }
+        lanes[h] = {_mm512_load_pd(re), _mm512_load_pd(im)};
+    }
+    const std::size_t first = std::min(end, (begin + 3) & ~std::size_t{3});
+    const std::size_t last = std::max(first, end & ~std::size_t{3});
+    scalar_two_qubit(d, a, b, m, begin, first);
+    for (std::size_t g = first; g < last; g += 4) {
+        q.locate(d, g);
+        __m512d old[4], fresh[4];
+        __mmask8 bad = 0;
+        for (int j = 0; j < 4; ++j) {
+            old[j] = _mm512_loadu_pd(q.address[j]);
+            bad |= _mm512_fpclass_pd_mask(old[j], 0xB9);  // NaN, infinite, subnormal
+        }
+        for (int j = 0; j < 4; ++j) {
+            const std::size_t h = q.high == 1 ? 0 : j >> 1;
+            fresh[j] = stores[h] ? product(lanes[h], old[j], swap8(old[j])) : old[j];
+            bad |= _mm512_fpclass_pd_mask(fresh[j], 0x04);  // -0
+        }
+        if (bad == 0) {
+            for (int j = 0; j < 4; ++j)
+                if (stores[q.high == 1 ? 0 : j >> 1]) _mm512_storeu_pd(q.address[j], fresh[j]);
+        } else if (!(zeros_stay &&
+                     all_plus_zero(_mm512_or_pd(_mm512_or_pd(old[0], old[1]), _mm512_or_pd(old[2], old[3]))))) {
+            scalar_two_qubit(d, a, b, m, g, g + 4);
+        }
+    }
+    scalar_two_qubit(d, a, b, m, last, end);
 }
 
 /// low_quadruples for a permutation with unit entries, SOURCES packing two bits a position:
@@ -758,12 +817,15 @@ bool two_qubit(double* d, std::size_t a, std::size_t b, const Matrix4& m, bool z
     if (!monomial4_of(m, mono)) return false;
     unsigned columns = 0;
     for (int r = 0; r < 4; ++r) columns |= static_cast<unsigned>(mono.column[r]) << (2 * r);
+    constexpr unsigned DIAGONAL = 0b11'10'01'00;  // row r's entry in column r
     if (std::min(a, b) < 2 && mono.unit == 0xF) {
         const RowPositions rows(a, b);
         unsigned sources = 0;  // position of row r takes the old value at its column's position
         for (int r = 0; r < 4; ++r) sources |= static_cast<unsigned>(rows.where[mono.column[r]]) << (2 * rows.where[r]);
         permuted_low_kernels[sources](d, a, b, m, zeros_stay, begin, end);
-    } else if (std::min(a, b) < 2)
+    } else if (std::min(a, b) < 2 && columns == DIAGONAL)
+        diagonal_low_quadruples(d, a, b, m, mono, zeros_stay, begin, end);
+    else if (std::min(a, b) < 2)
         low_quadruples(d, a, b, m, mono, zeros_stay, begin, end);
     else if (mono.unit == 0xF)
         permuted_kernels[columns](d, a, b, m, zeros_stay, begin, end);
