@@ -505,13 +505,14 @@ QELIX_AVX512 void permuted_quadruples(double* d, std::size_t a, std::size_t b, c
     walk_quadruples(d, a, b, begin, end, [&](double* at, const std::size_t* offset, __mmask8 lanes) QELIX_AVX512 {
         __m512d old[4];
         for (int c = 0; c < 4; ++c) old[c] = _mm512_maskz_loadu_pd(lanes, at + offset[c]);
+        // Zero regions first: moving +0 around would store it again for nothing.
+        if (zeros_stay && all_plus_zero(_mm512_or_pd(_mm512_or_pd(old[0], old[1]), _mm512_or_pd(old[2], old[3]))))
+            return;
         if (((unmovable(old[0]) | unmovable(old[1]) | unmovable(old[2]) | unmovable(old[3])) & lanes) == 0) {
             for (int r = 0; r < 4; ++r)
                 if (const int c = COLUMNS >> (2 * r) & 3; c != r) _mm512_mask_storeu_pd(at + offset[r], lanes, old[c]);
             return;
         }
-        if (zeros_stay && all_plus_zero(_mm512_or_pd(_mm512_or_pd(old[0], old[1]), _mm512_or_pd(old[2], old[3]))))
-            return;
         __m512d fresh[4];
         general4(e, old, fresh);
         for (int r = 0; r < 4; ++r) _mm512_mask_storeu_pd(at + offset[r], lanes, fresh[r]);
@@ -721,13 +722,13 @@ QELIX_AVX512 void permuted_low_quadruples(double* d, std::size_t a, std::size_t 
     }();
     walk_low_quadruples(d, a, b, m, begin, end, [&](LowQuadruples& q) QELIX_AVX512 {
         const __m512d old[4] = {q.position[0], q.position[1], q.position[2], q.position[3]};
+        if (zeros_stay && all_plus_zero(_mm512_or_pd(_mm512_or_pd(old[0], old[1]), _mm512_or_pd(old[2], old[3]))))
+            return;
         if ((unmovable(old[0]) | unmovable(old[1]) | unmovable(old[2]) | unmovable(old[3])) == 0) {
             for (unsigned k = 0; k < 4; ++k) q.position[k] = old[SOURCES >> (2 * k) & 3];
             q.store(moved);
             return;
         }
-        if (zeros_stay && all_plus_zero(_mm512_or_pd(_mm512_or_pd(old[0], old[1]), _mm512_or_pd(old[2], old[3]))))
-            return;
         __m512d rows_old[4], fresh[4];
         for (int r = 0; r < 4; ++r) rows_old[r] = pick(old, rows.where[r]);
         general4(e, rows_old, fresh);
