@@ -737,6 +737,29 @@ QELIX_AVX512 void permuted_low_quadruples(double* d, std::size_t a, std::size_t 
     });
 }
 
+/// Targets 0 and 1 under a permutation with unit entries, SOURCES as for
+/// permuted_low_quadruples: a register holds one quadruple, its positions in lane order, so a
+/// register with no unmovable part takes one lane permutation where it lies.
+QELIX_AVX512 void permuted_lowest(double* d, std::size_t a, std::size_t b, const Matrix4& m, unsigned sources,
+                                  bool zeros_stay, std::size_t begin, std::size_t end) {
+    alignas(64) std::int64_t lane[8];
+    for (unsigned p = 0; p < 4; ++p) {
+        const std::int64_t source = sources >> (2 * p) & 3;
+        lane[2 * p] = 2 * source;
+        lane[2 * p + 1] = 2 * source + 1;
+    }
+    const __m512i index = _mm512_load_si512(lane);
+    four_streams(begin, end, 1, [&](std::size_t g) QELIX_AVX512 {
+        double* at = d + 8 * g;
+        const __m512d x = _mm512_loadu_pd(at);
+        if (zeros_stay && all_plus_zero(x)) return;
+        if (unmovable(x) == 0)
+            _mm512_storeu_pd(at, _mm512_permutex2var_pd(x, index, x));
+        else
+            scalar_two_qubit(d, a, b, m, g, g + 1);
+    });
+}
+
 using PermutedLowKernel = void (*)(double*, std::size_t, std::size_t, const Matrix4&, bool, std::size_t, std::size_t);
 
 /// permuted_low_quadruples for every packing of sources, null where the sources repeat.
@@ -823,7 +846,10 @@ bool two_qubit(double* d, std::size_t a, std::size_t b, const Matrix4& m, bool z
         const RowPositions rows(a, b);
         unsigned sources = 0;  // position of row r takes the old value at its column's position
         for (int r = 0; r < 4; ++r) sources |= static_cast<unsigned>(rows.where[mono.column[r]]) << (2 * rows.where[r]);
-        permuted_low_kernels[sources](d, a, b, m, zeros_stay, begin, end);
+        if (std::max(a, b) == 1)
+            permuted_lowest(d, a, b, m, sources, zeros_stay, begin, end);
+        else
+            permuted_low_kernels[sources](d, a, b, m, zeros_stay, begin, end);
     } else if (std::min(a, b) < 2 && columns == DIAGONAL)
         diagonal_low_quadruples(d, a, b, m, mono, zeros_stay, begin, end);
     else if (std::min(a, b) < 2)
