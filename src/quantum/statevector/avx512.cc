@@ -424,7 +424,6 @@ QELIX_AVX512 inline __m512d pick(const __m512d* old, int c) {
 }
 
 /// The general arithmetic for the four rows of the quadruples in `old`.
-/// The general arithmetic for the four rows of the quadruples in `old`.
 [[gnu::always_inline]] QELIX_AVX512 inline void general4(const Entry8* e, const __m512d* old, __m512d* fresh) {
     __m512d swapped[4];
     for (int c = 0; c < 4; ++c) swapped[c] = swap8(old[c]);
@@ -737,7 +736,7 @@ QELIX_AVX512 void permuted_low_quadruples(double* d, std::size_t a, std::size_t 
     });
 }
 
-/// Targets 0 and 1 under a permutation with unit entries, SOURCES as for
+/// Targets 0 and 1 under a permutation with unit entries, `sources` packed as SOURCES of
 /// permuted_low_quadruples: a register holds one quadruple, its positions in lane order, so a
 /// register with no unmovable part takes one lane permutation where it lies.
 QELIX_AVX512 void permuted_lowest(double* d, std::size_t a, std::size_t b, const Matrix4& m, unsigned sources,
