@@ -185,6 +185,17 @@ struct Pairs {
             return store_x || store_y;
         }
         if (zeros_stay && all_plus_zero(_mm512_or_pd(a, b))) return false;
+        // Zero parts (states with real amplitudes): with no NaN, infinite or subnormal part,
+        // the dropped terms are signed zeros, and a row's general sum differs from its kept
+        // terms' sum only when that sum is -0 (a general sum is -0 only when all its terms are).
+        if (((_mm512_fpclass_pd_mask(a, 0xB9) | _mm512_fpclass_pd_mask(b, 0xB9)) & lanes) == 0) {
+            const __m512d x = store_x ? row2<P00, P01>(e, a, b) : a, y = store_y ? row2<P10, P11>(e + 2, a, b) : b;
+            if (((_mm512_fpclass_pd_mask(x, 0x04) | _mm512_fpclass_pd_mask(y, 0x04)) & lanes) == 0) {
+                a = x;
+                b = y;
+                return store_x || store_y;
+            }
+        }
         const __m512d sa = swap8(a), sb = swap8(b);
         const __m512d x = _mm512_add_pd(product(e[0], a, sa), product(e[1], b, sb));
         b = _mm512_add_pd(product(e[2], a, sa), product(e[3], b, sb));
