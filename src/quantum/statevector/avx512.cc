@@ -630,20 +630,28 @@ struct RowPositions {
     }
 };
 
-/// Calls step(q) with q loaded with the quadruples [begin, end) of targets (a, b), one of them
-/// 0 or 1, four at a time; the ragged ends take the scalar path's same bits.
+/// Calls step(g) for g = begin, begin + 4, ... of the quadruples [begin, end) of targets
+/// (a, b) from the first multiple of 4; the ragged ends take the scalar path's same bits.
 template <class Step>
-QELIX_AVX512 inline void walk_low_quadruples(double* d, std::size_t a, std::size_t b, const Matrix4& m,
-                                             std::size_t begin, std::size_t end, Step&& step) {
+QELIX_AVX512 inline void walk_aligned_quadruples(double* d, std::size_t a, std::size_t b, const Matrix4& m,
+                                                 std::size_t begin, std::size_t end, Step&& step) {
     const std::size_t first = std::min(end, (begin + 3) & ~std::size_t{3});
     const std::size_t last = std::max(first, end & ~std::size_t{3});
     scalar_two_qubit(d, a, b, m, begin, first);
+    for (std::size_t g = first; g < last; g += 4) step(g);
+    scalar_two_qubit(d, a, b, m, last, end);
+}
+
+/// Calls step(q) with q loaded with the quadruples [begin, end) of targets (a, b), one of them
+/// 0 or 1, four at a time.
+template <class Step>
+QELIX_AVX512 inline void walk_low_quadruples(double* d, std::size_t a, std::size_t b, const Matrix4& m,
+                                             std::size_t begin, std::size_t end, Step&& step) {
     LowQuadruples q{.low = std::min(a, b), .high = std::max(a, b), .address = {}, .position = {}};
-    for (std::size_t g = first; g < last; g += 4) {
+    walk_aligned_quadruples(d, a, b, m, begin, end, [&](std::size_t g) QELIX_AVX512 {
         q.load(d, g);
         step(q);
-    }
-    scalar_two_qubit(d, a, b, m, last, end);
+    });
 }
 
 /// The quadruples [begin, end) of targets (a, b), one of them 0 or 1, for a monomial matrix.
@@ -689,10 +697,7 @@ QELIX_AVX512 void diagonal_low_quadruples(double* d, std::size_t a, std::size_t 
         }
         lanes[h] = {_mm512_load_pd(re), _mm512_load_pd(im)};
     }
-    const std::size_t first = std::min(end, (begin + 3) & ~std::size_t{3});
-    const std::size_t last = std::max(first, end & ~std::size_t{3});
-    scalar_two_qubit(d, a, b, m, begin, first);
-    for (std::size_t g = first; g < last; g += 4) {
+    walk_aligned_quadruples(d, a, b, m, begin, end, [&](std::size_t g) QELIX_AVX512 {
         q.locate(d, g);
         __m512d old[4], fresh[4];
         __mmask8 bad = 0;
@@ -712,8 +717,7 @@ QELIX_AVX512 void diagonal_low_quadruples(double* d, std::size_t a, std::size_t 
                      all_plus_zero(_mm512_or_pd(_mm512_or_pd(old[0], old[1]), _mm512_or_pd(old[2], old[3]))))) {
             scalar_two_qubit(d, a, b, m, g, g + 4);
         }
-    }
-    scalar_two_qubit(d, a, b, m, last, end);
+    });
 }
 
 /// low_quadruples for a permutation with unit entries, SOURCES packing two bits a position:
